@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs every test of the normal and the sanitizer build, and the concurrency tests under
+# ThreadSanitizer. Test servers that the database tests need are started here and stopped
+# on exit. Prints ctest's closing lines; fails when any run fails.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+export CORBEL_REQUIRE_ENGINES=${CORBEL_REQUIRE_ENGINES:-1}
+
+if [[ -x scripts/engines.sh ]]; then
+  scripts/engines.sh start || { echo "run-checks: test engines did not start"; exit 1; }
+  trap 'scripts/engines.sh stop' EXIT
+fi
+
+status=0
+run() {
+  local dir=$1; shift
+  echo "=== ctest in $dir $*"
+  ctest --test-dir "$dir" --output-on-failure --timeout 600 "$@" || status=1
+}
+run build -j 2
+run build-asan -j 2
+run build-tsan -j 2 -L concurrency
+exit $status
