@@ -1,0 +1,7 @@
+#include "handler/run_settings.h"
+
+namespace ovr {
+
+RunSettings gv_runSettings;
+
+}  // namespace ovr
