@@ -9,6 +9,9 @@ export CORBEL_REQUIRE_ENGINES=${CORBEL_REQUIRE_ENGINES:-1}
 if [[ -x scripts/engines.sh ]]; then
   scripts/engines.sh start || { echo "run-checks: test engines did not start"; exit 1; }
   trap 'scripts/engines.sh stop' EXIT
+  # The tests find the engines through the variables of the env file.
+  # shellcheck disable=SC1090
+  source "$(scripts/engines.sh env)" || { echo "run-checks: no engine env file"; exit 1; }
 fi
 
 status=0
