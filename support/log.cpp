@@ -2,11 +2,14 @@
 #include "support/log.h"
 
 #include <atomic>
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/system.h"
 
@@ -34,21 +37,56 @@ LogSettings &Settings() {
 // The object lock key of the log lines: any address unique to the log will do.
 char lockTokenStorage;
 
-// "2026-03-05 09:07:02:045"
+// "2026-03-05 09:07:02:045", built by hand: this runs for every line.
 struct Stamp {
   char text[48];
+  std::size_t size;
 };
+
+char *PutTwoDigits(char *p, int value) {
+  *p++ = static_cast<char>('0' + value / 10 % 10);
+  *p++ = static_cast<char>('0' + value % 10);
+  return p;
+}
 
 Stamp MakeStamp() {
   ovr::sys::LocalTime t = ovr::sys::CurrentLocalTime();
   Stamp s;
-  std::snprintf(s.text, sizeof s.text, "%d-%02d-%02d %02d:%02d:%02d:%03d", t.year, t.month, t.day,
-                t.hour, t.minute, t.second, t.millisecond);
+  char *p = std::to_chars(s.text, s.text + 16, t.year).ptr;
+  *p++ = '-';
+  p = PutTwoDigits(p, t.month);
+  *p++ = '-';
+  p = PutTwoDigits(p, t.day);
+  *p++ = ' ';
+  p = PutTwoDigits(p, t.hour);
+  *p++ = ':';
+  p = PutTwoDigits(p, t.minute);
+  *p++ = ':';
+  p = PutTwoDigits(p, t.second);
+  *p++ = ':';
+  *p++ = static_cast<char>('0' + t.millisecond / 100 % 10);
+  p = PutTwoDigits(p, t.millisecond % 100);
+  *p = '\0';
+  s.size = static_cast<std::size_t>(p - s.text);
   return s;
 }
 
-void WritePrefix(FILE *f, const Stamp &stamp, const char *tag) {
-  std::fprintf(f, "[ %s ] [ %ld ] %s ", stamp.text, ovr::sys::CurrentThreadId(), tag);
+// "[ <stamp> ] [ <thread id> ] <tag> "
+void WritePrefix(FILE *f, const Stamp &stamp, std::string_view tag) {
+  char line[128];
+  char *p = line;
+  auto put = [&p](std::string_view piece) {
+    std::memcpy(p, piece.data(), piece.size());
+    p += piece.size();
+  };
+  put("[ ");
+  put({stamp.text, stamp.size});
+  put(" ] [ ");
+  p = std::to_chars(p, p + 24, ovr::sys::CurrentThreadId()).ptr;
+  put(" ] ");
+  put(tag);
+  put(" ");
+  std::fwrite(line, 1, static_cast<std::size_t>(p - line), f);
 }
 
 // The open and close lines carry the prefix's time stamp once more as their message.

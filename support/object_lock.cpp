@@ -14,7 +14,9 @@ namespace {
 struct LockTable {
   std::mutex mutex;
   std::condition_variable released;
-  int sleepers = 0;  // threads waiting for some address; a release wakes them only if any
+  // Threads asleep and not yet woken. A release wakes them all and zeroes the count, so
+  // that the releases that follow, before they are back asleep, need no wake-up call.
+  int sleepers = 0;
   // Few addresses are held at once; a flat vector beats a node-based set here.
   std::vector<const void *> locked;
 };
@@ -52,7 +54,6 @@ extern "C" int LockObject(const void *object) {
     }
     ++t.sleepers;
     t.released.wait(hold);
-    --t.sleepers;
   }
 }
 
@@ -64,6 +65,7 @@ extern "C" int UnlockObject(const void *object) {
     auto it = Find(t.locked, object);
     if (it == t.locked.end()) return CORBEL_LOCK_NOT_HELD;
     wake = t.sleepers > 0;
+    t.sleepers = 0;
     *it = t.locked.back();
     t.locked.pop_back();
   }
