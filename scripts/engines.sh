@@ -23,8 +23,19 @@ MY_PASSWORD=corbel
 ODBC_LIB_DIR=/usr/lib/x86_64-linux-gnu/odbc
 
 log() { echo "engines: $*" >&2; }
-die() { log "$*"; exit 1; }
 is_root() { [[ $(id -u) -eq 0 ]]; }
+# A start that fails stops what it has started already.
+STARTING=0
+die() {
+  log "$*"
+  if ((STARTING)); then
+    pg_stop
+    my_kill
+  fi
+  exit 1
+}
+# MariaDB's administrator logs in over the socket as the OS user that installed the server.
+if is_root; then MY_ADMIN=root; else MY_ADMIN=$(id -un); fi
 
 # Runs a command as the PostgreSQL owner: user postgres when we are root (the server refuses
 # to run as root), ourselves otherwise.
@@ -126,7 +137,7 @@ pg_stop() {
 # ---- MariaDB -------------------------------------------------------------------------------
 
 my_admin() {
-  mariadb-admin --no-defaults --socket="$(socket_dir)/mariadb.sock" -u root "$@"
+  mariadb-admin --no-defaults --socket="$(socket_dir)/mariadb.sock" -u "$MY_ADMIN" "$@"
 }
 
 my_running() {
@@ -144,7 +155,7 @@ my_start() {
   if is_root; then
     user_opt=(--user=root)
   else
-    root_opt=(--auth-root-socket-user="$(id -un)")
+    root_opt=(--auth-root-socket-user="$MY_ADMIN")
   fi
   if [[ ! -d $dir/data/mysql ]]; then
     rm -rf "$dir/data"
@@ -177,7 +188,7 @@ my_start() {
   done
   [[ -n $port ]] || die "MariaDB did not start, see $dir/server.log"
   # root logs in over the socket only; the tests use a password user over TCP and the socket.
-  mariadb --no-defaults --socket="$sock" -u root -e "
+  mariadb --no-defaults --socket="$sock" -u "$MY_ADMIN" -e "
     CREATE DATABASE IF NOT EXISTS $DB_NAME CHARACTER SET utf8mb4;
     CREATE USER IF NOT EXISTS '$MY_USER'@'localhost' IDENTIFIED BY '$MY_PASSWORD';
     CREATE USER IF NOT EXISTS '$MY_USER'@'127.0.0.1' IDENTIFIED BY '$MY_PASSWORD';
@@ -310,12 +321,14 @@ cmd_start() {
   mkdir -p "$STATE"
   exec 9>"$STATE/.lock"
   flock 9
+  STARTING=1
   command -v isql-fb >/dev/null || die "isql-fb missing (scripts/install-deps.sh installs it)"
   sqlite_start
   fb_start
   pg_start
   my_start
   write_config
+  STARTING=0
   log "ready (PostgreSQL port $(read_state pg_port), MariaDB port $(read_state my_port)); env: $ENV_FILE"
 }
 
