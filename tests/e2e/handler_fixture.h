@@ -42,6 +42,9 @@ class HandlerTest : public ::testing::Test {
   std::map<std::string, std::string> env;
   // Directories put before PATH for every run of this test.
   std::vector<std::filesystem::path> pathPrefix;
+  // The child removes its working directory before the program starts, leaving it a
+  // current directory that cannot be read.
+  bool removeWorkDirAtStart = false;
 
   // Runs the program with `args` (without the program name) in WorkDir().
   RunResult Run(const std::vector<std::string> &args) { return RunIn(WorkDir(), args); }
@@ -68,6 +71,7 @@ class HandlerTest : public ::testing::Test {
       int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(dir.c_str()) != 0)
         _exit(127);
+      if (removeWorkDirAtStart && rmdir(dir.c_str()) != 0) _exit(127);
       execve(program.c_str(), argv.data(), envp.data());
       static const char failed[] = "handler fixture: execve failed\n";
       if (write(2, failed, sizeof failed - 1) < 0) _exit(126);

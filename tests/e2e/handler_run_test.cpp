@@ -113,6 +113,12 @@ TEST_F(HandlerTest, UnwritableLogDirectoryLeavesTheExitCodeAlone) {
   EXPECT_EQ(ovr::testing::ReadFile(Root() / "logs"), "not a directory");
 }
 
+TEST_F(HandlerTest, UnreadableWorkingDirectoryRunsWithoutALog) {
+  removeWorkDirAtStart = true;
+  EXPECT_EQ(Run({"-n", "notepad++", "-t", "20"}).exitCode, 0);
+  EXPECT_FALSE(fs::exists(LogPath()));
+}
+
 TEST_F(HandlerTest, ArgumentsThatLookLikeFormatsOrAreHugeAreTakenLiterally) {
   std::string huge(100000, 'A');  // one argument may hold at most 128 KiB
   auto r =
