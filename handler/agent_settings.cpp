@@ -1,15 +1,28 @@
 // Values the run reads from the machine at start: the agent's settings and the system
-// directory. No registry is read yet: the agent settings are unreadable.
+// directory.
 #include "handler/run.h"
+
+#include "platform/machine.h"
+#include "support/registry.h"
 
 namespace ovr {
 
-std::optional<std::string> ReadAgentSetting(const char *) {
-  return std::nullopt;
+namespace {
+constexpr const char *kAgentKey = "Software\\Velmora\\Orvanta\\OVAgent";
+constexpr size_t kSystemDirectoryLimit = 50;
+}  // namespace
+
+std::optional<std::string> ReadAgentSetting(const char *valueName) {
+  std::optional<std::string> value;
+  ReadRegSZ(RegRoot::LocalMachine, kAgentKey, valueName, value);
+  return value;
 }
 
 std::string ReadSystemDirectory() {
-  return {};
+  std::string directory = platform::SystemDirectory();
+  // The run keeps the directory in a work area of 50 characters: a longer one stays empty.
+  if (directory.size() >= kSystemDirectoryLimit) return {};
+  return directory;
 }
 
 }  // namespace ovr

@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <string>
@@ -31,7 +32,27 @@ struct RunResult {
 
 class HandlerTest : public ::testing::Test {
  protected:
-  HandlerTest() { std::filesystem::create_directories(WorkDir()); }
+  // Every run gets a registry file holding the agent's key with both its settings (a run
+  // without them logs their read errors); WriteRegistry replaces it.
+  HandlerTest() {
+    std::filesystem::create_directories(WorkDir());
+    WriteRegistry(kAgentRegistry);
+    env["OVRAVELIN_REGISTRY"] = RegistryPath().string();
+  }
+
+  static constexpr const char *kAgentRegistry =
+      "Windows Registry Editor Version 5.00\n"
+      "\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Velmora\\Orvanta\\OVAgent]\n"
+      "\"OVAgentInstallDir\"=\"C:\\\\Program Files (x86)\\\\Agent\"\n"
+      "\"OVAgentVersion\"=\"11.0.2\"\n"
+      "\n";
+
+  std::filesystem::path RegistryPath() const { return root_.path() / "registry.reg"; }
+  void WriteRegistry(const std::string &text) const {
+    std::ofstream(RegistryPath(), std::ios::binary) << text;
+  }
+  std::string Registry() const { return ReadFile(RegistryPath()); }
 
   std::filesystem::path Root() const { return root_.path(); }
   std::filesystem::path WorkDir() const { return root_.path() / "work"; }
