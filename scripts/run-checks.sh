@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs every test of the normal and the sanitizer build, and the concurrency tests under
-# ThreadSanitizer. Test servers that the database tests need are started here and stopped
-# on exit. Prints ctest's closing lines; fails when any run fails.
+# Runs every test of the normal and the sanitizer build, the concurrency tests under
+# ThreadSanitizer and the Windows program's end-to-end suite under Wine. Test servers that
+# the database tests need are started here and stopped on exit. Prints ctest's closing
+# lines; fails when any run fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 export CORBEL_REQUIRE_ENGINES=${CORBEL_REQUIRE_ENGINES:-1}
@@ -23,4 +24,6 @@ run() {
 run build -j 2
 run build-asan -j 2
 run build-tsan -j 2 -L concurrency
+echo "=== Windows program under Wine (build-win64)"
+bash scripts/wine-tests.sh build-win64 || status=1
 exit $status

@@ -1,0 +1,194 @@
+# The machinery of the Wine suite (sourced by suite.sh): one fresh prefix per scenario,
+# the handler run through exitcode.exe, registry set-up and reading through reg.exe, and
+# checks that count their failures.
+#
+# Inside a prefix: C:\ovr\bin holds the program, C:\ovr\work is the working directory of
+# each run (so the log is C:\ovr\logs\ovravelin.log), C:\apps holds stand-in product
+# programs and C:\tools the stand-in uninstaller.
+
+checks=0
+failures=0
+scenario_name=""
+scenario_failures=0
+# Offset of the scenario's clocks (seconds) when it sets the uptime; empty otherwise.
+clock_offset=""
+
+# Files of the template that Wine only reads (libraries, programs) are shared with each
+# copy through hard links; everything else (registry files, ini files) is copied.
+shared_file() {
+  case ${1,,} in
+    *.dll | *.exe | *.drv | *.sys | *.ocx | *.cpl | *.acm | *.tlb | *.ttf | *.fon | *.nls) return 0 ;;
+  esac
+  return 1
+}
+
+copy_template() {
+  local target=$1 f
+  cp -a --link "$OVR_WINE_TEMPLATE" "$target"
+  while IFS= read -r -d '' f; do
+    shared_file "$f" || cp -a --remove-destination "$OVR_WINE_TEMPLATE/$f" "$target/$f"
+  done < <(cd "$OVR_WINE_TEMPLATE" && find . -type f -print0)
+}
+
+# Ends the running scenario: stops its wineserver and prints its verdict.
+end_scenario() {
+  [[ -n $scenario_name ]] || return 0
+  timeout 30 "$WINESERVER" -k >/dev/null 2>&1
+  timeout 30 "$WINESERVER" -w >/dev/null 2>&1
+  if ((scenario_failures == 0)); then
+    echo "ok   $scenario_name"
+  else
+    echo "FAIL $scenario_name ($scenario_failures failed checks; files in $scenario_dir)"
+  fi
+  scenario_name=""
+}
+
+# scenario NAME [UPTIME-SECONDS]: a fresh prefix; with an uptime, every Wine call of the
+# scenario (and so its wineserver, which serves the tick count) sees the system as started
+# that many seconds ago.
+scenario() {
+  end_scenario
+  scenario_name=$1
+  scenario_failures=0
+  scenario_dir=$OVR_WINE_RUNS/$1
+  mkdir -p "$scenario_dir"
+  copy_template "$scenario_dir/prefix"
+  export WINEPREFIX=$scenario_dir/prefix
+  drive_c=$WINEPREFIX/drive_c
+  mkdir -p "$drive_c/ovr/bin" "$drive_c/ovr/work" "$drive_c/apps" "$drive_c/tools"
+  cp "$OVR_WINE_BUILD/bin/ovravelin.exe" "$OVR_WINE_BUILD/bin/exitcode.exe" "$drive_c/ovr/bin/"
+  cp "$OVR_WINE_BUILD/bin/uninstaller.exe" "$drive_c/tools/"
+  clock_offset=""
+  if [[ -n ${2:-} ]]; then
+    local now
+    now=$(cut -d. -f1 /proc/uptime)
+    clock_offset=$(($2 - now))
+  fi
+}
+
+# wine ARGS...: one Wine call in the working directory, bounded in time.
+wine() {
+  local prefix=()
+  if [[ -n $clock_offset ]]; then
+    prefix=(unshare --time --boottime "$clock_offset" --monotonic "$clock_offset")
+    [[ $(id -u) -eq 0 ]] || prefix=(unshare --user --map-root-user --time --boottime "$clock_offset" --monotonic "$clock_offset")
+  fi
+  (cd "$drive_c/ovr/work" && timeout "${WINE_TIMEOUT:-60}" "${prefix[@]}" "$WINE" "$@")
+}
+
+# handler ARGS...: runs the program; sets `rc` to its full exit code and `out` to its
+# standard output.
+handler() {
+  rm -f "$drive_c/ovr/rc.txt"
+  out=$(wine 'C:\ovr\bin\exitcode.exe' 'C:\ovr\rc.txt' 'C:\ovr\bin\ovravelin.exe' "$@" 2>/dev/null | tr -d '\r')
+  rc=$(tr -d '\r\n' <"$drive_c/ovr/rc.txt" 2>/dev/null)
+  [[ -n $rc ]] || rc="(none)"
+}
+
+# The log of the scenario's runs.
+log_file() { echo "$drive_c/ovr/logs/ovravelin.log"; }
+
+# reg_import FILE: loads a .reg file (UTF-16 or 8-bit) into the scenario's registry.
+reg_import() {
+  local name
+  name=$(basename "$1")
+  cp "$1" "$drive_c/ovr/$name"
+  wine reg import "C:\\ovr\\$name" >/dev/null 2>&1 || check_fail "reg import $name"
+}
+
+# reg_text [LINES...]: a .reg file of the given lines, imported.
+reg_text() {
+  local file=$scenario_dir/set-up-$RANDOM.reg
+  { echo "REGEDIT4"; echo; printf '%s\n' "$@"; } >"$file"
+  reg_import "$file"
+}
+
+# reg_value KEY NAME: the data of a value as reg.exe shows it ("0x1" for a DWORD); empty
+# when the value or key is missing. KEY is written as in reg.exe ("HKLM\...").
+reg_value() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    awk -v n="$2" 'tolower($1) == tolower(n) { print $NF }'
+}
+
+# reg_key_exists KEY
+reg_key_exists() { wine reg query "$1" >/dev/null 2>&1; }
+
+# start_program NAME [ARGS...]: starts the stand-in program under C:\apps\NAME and waits
+# until it runs.
+start_program() {
+  local name=$1
+  shift
+  cp "$OVR_WINE_BUILD/bin/sleeper.exe" "$drive_c/apps/$name"
+  wine start /unix "$drive_c/apps/$name" "$@" >/dev/null 2>&1
+  local i
+  for i in $(seq 50); do
+    running "$name" && return 0
+    sleep 0.2
+  done
+  check_fail "start $name"
+}
+
+# running NAME: a process of the scenario's prefix runs C:\apps\NAME.
+running() {
+  local pid
+  for pid in $(pgrep -f "apps.$1" 2>/dev/null); do
+    [[ $(tr '\0' '\n' </proc/$pid/environ 2>/dev/null | grep -c "^WINEPREFIX=$WINEPREFIX\$") -gt 0 ]] && return 0
+  done
+  return 1
+}
+
+# ---- checks ----
+
+check_fail() {
+  ((checks++, failures++, scenario_failures++))
+  echo "  failed: $*"
+}
+
+check_pass() { ((checks++)); }
+
+# expect_eq WHAT ACTUAL EXPECTED
+expect_eq() {
+  if [[ "$2" == "$3" ]]; then check_pass; else check_fail "$1: got '$2', expected '$3'"; fi
+}
+
+# expect_log TEXT: the log holds TEXT (a fixed string) on some line.
+expect_log() {
+  if grep -qF -- "$1" "$(log_file)" 2>/dev/null; then check_pass; else check_fail "log lacks '$1'"; fi
+}
+
+expect_no_log() {
+  if grep -qF -- "$1" "$(log_file)" 2>/dev/null; then check_fail "log has '$1'"; else check_pass; fi
+}
+
+expect_running() {
+  if running "$1"; then check_pass; else check_fail "$1 is not running"; fi
+}
+
+expect_not_running() {
+  local i
+  for i in $(seq 25); do
+    running "$1" || { check_pass; return; }
+    sleep 0.2
+  done
+  check_fail "$1 still runs"
+}
+
+expect_key() {
+  if reg_key_exists "$1"; then check_pass; else check_fail "key $1 is missing"; fi
+}
+
+expect_no_key() {
+  if reg_key_exists "$1"; then check_fail "key $1 exists"; else check_pass; fi
+}
+
+# Prints the totals; the suite's status.
+summary() {
+  end_scenario
+  echo "wine suite: $checks checks, $failures failed"
+  ((failures == 0))
+}
+
+# expect_log_re REGEX: some log line matches the extended regular expression.
+expect_log_re() {
+  if grep -qE -- "$1" "$(log_file)" 2>/dev/null; then check_pass; else check_fail "no log line matches /$1/"; fi
+}
