@@ -1,0 +1,12 @@
+/* ---- include/corbel/corbel.h -----------------------------------------------------------
+ * The corbel framework: one include for its whole C interface. */
+#ifndef CORBEL_CORBEL_H
+#define CORBEL_CORBEL_H
+
+#include <corbel/log.h>
+#include <corbel/primitives.h>
+#include <corbel/strings.h>
+#include <corbel/dates.h>
+#include <corbel/vector.h>
+
+#endif /* CORBEL_CORBEL_H */
