@@ -1,0 +1,61 @@
+// App-detection records. The agent reads these keys; the handler only creates and deletes
+// them. Key paths are bounded at 254 characters: a longer one is refused, never cut, since
+// a cut name could address another product's record.
+#include "handler/app_detection.h"
+
+#include <corbel/log.h>
+
+#include <optional>
+#include <string>
+
+#include "handler/run_settings.h"
+#include "platform/error.h"
+#include "platform/registry.h"
+
+namespace ovr::handler {
+namespace {
+
+constexpr size_t kMaxRecordKeyLength = 254;
+
+// The record's key path for the run's product, or nothing (with an ERROR line) when it
+// would be longer than a record key may be.
+std::optional<std::string> RecordKey(const char *suffix) {
+  std::string path = "SOFTWARE\\Velmora\\Orvanta\\OVAgent\\AppDetection\\";
+  path += Settings().productName;
+  path += suffix;
+  if (path.size() > kMaxRecordKeyLength) {
+    LogError("App-detection key for the product %s%s is %zu characters long, more than the "
+             "%zu a record key may have; the record is left alone\n",
+             Settings().productName.c_str(), suffix, path.size(), kMaxRecordKeyLength);
+    return std::nullopt;
+  }
+  return path;
+}
+
+}  // namespace
+
+uint32_t CreateRecord(const char *suffix) {
+  LogInfo("addRegistryKey: Inside addRegistryKey method ...... \n");
+  const std::optional<std::string> path = RecordKey(suffix);
+  if (!path) return platform::kErrorInvalidParameter;
+  const uint32_t rc = platform::RegCreateKey(platform::RegView::Default, path->c_str());
+  LogInfo("RegCreateKeyEx: returns : %d\n", static_cast<int>(rc));
+  return rc;
+}
+
+void DeleteRecord(const char *suffix) {
+  if (const std::optional<std::string> path = RecordKey(suffix)) {
+    platform::RegDeleteKey(platform::RegView::Default, path->c_str());
+  }
+}
+
+uint32_t CreateAppDetectionKey() { return CreateRecord(""); }
+
+void DeleteAppDetectionKey() {
+  const std::optional<std::string> path = RecordKey("");
+  if (!path) return;
+  LogDebug("Key to delete:%s", path->c_str());
+  platform::RegDeleteKey(platform::RegView::Default, path->c_str());
+}
+
+}  // namespace ovr::handler

@@ -1,0 +1,121 @@
+// Whether a product's executable runs, and its termination shortly after system start.
+//
+// Programs are terminated only while the machine has just started (no user is likely to
+// work with them yet) or when the agent's alwaysKillApps setting says so; otherwise the
+// product counts as busy and the agent postpones the installation.
+#include "handler/process_check.h"
+
+#include <corbel/log.h>
+
+#include <chrono>
+#include <cinttypes>
+#include <string>
+#include <thread>
+
+#include "handler/run_settings.h"
+#include "platform/process.h"
+#include "platform/machine.h"
+#include "support/registry.h"
+
+namespace ovr::handler {
+namespace {
+
+// Image names are compared over this many characters at most.
+constexpr size_t kImageNameCompareLength = 15;
+
+char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+// Equal without regard to ASCII case over at most `limit` characters.
+bool SameImageName(const std::string &a, const char *b, size_t limit) {
+  size_t i = 0;
+  for (; i < limit && i < a.size() && b[i]; ++i) {
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  }
+  if (i == limit) return true;
+  return i == a.size() && b[i] == '\0';
+}
+
+// The directory filter: the process counts only when its executable lies under the
+// directory text the agent gave.
+bool InRunningDir(uint32_t pid, const std::string &dir) {
+  std::string path;
+  const platform::ModulePathResult r = platform::ProcessModulePath(pid, path);
+  if (r == platform::ModulePathResult::CannotOpen) {
+    LogInfo("Failed to open process \n");
+    return false;
+  }
+  if (r == platform::ModulePathResult::Unreadable) {
+    LogInfo("Failed to get module filename \n");
+    return false;
+  }
+  LogInfo("Module filename is: %s \n", path.c_str());
+  return path.find(dir) != std::string::npos;
+}
+
+}  // namespace
+
+uint32_t IsProcessRunning(const char *exeName) {
+  std::vector<platform::ProcessEntry> processes;
+  if (platform::SnapshotProcesses(processes) != 0) return 0;
+  const uint32_t self = platform::CurrentProcessId();
+  const std::string &dir = Settings().processRunningDir;
+  for (const platform::ProcessEntry &p : processes) {
+    if (!SameImageName(p.imageName, exeName, kImageNameCompareLength)) continue;
+    if (p.pid == self) continue;
+    if (!dir.empty() && !InRunningDir(p.pid, dir)) continue;
+    return p.pid;
+  }
+  return 0;
+}
+
+int CheckRunningProcess(const char *exeName) {
+  if (IsProcessRunning(exeName) == 0) return 1;
+
+  // Milliseconds since start as a 64-bit count: a 32-bit tick count wraps after 49.7 days
+  // and would make a long-running machine look freshly started.
+  uint64_t uptime = platform::UptimeMilliseconds();
+  LogInfo("the tick count is %" PRId64 "\n", static_cast<int64_t>(uptime));
+  uint32_t alwaysKill = 0;
+  ReadDwordRegistryData(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Orvanta\\OVAgent\\Patch\\",
+                        "alwaysKillApps", &alwaysKill);
+  if (alwaysKill != 0) {
+    LogInfo("alwaysKillApps is set so we are setting the uptime as 1\n");
+    uptime = 1;
+  }
+  LogInfo("the final tick count is %" PRId64 "\n", static_cast<int64_t>(uptime));
+
+  int &timeout = Settings().forceKillTimeout;
+  timeout = timeout < 5 ? 5 : timeout > 30 ? 30 : timeout;
+  LogInfo("Force Kill Timeout : %d mins.\n", timeout);
+  if (uptime > static_cast<uint64_t>(timeout) * 60000u) {
+    LogInfo("Not a startup event hence not killing the product exe\n");
+    return 0;
+  }
+  LogInfo("This ia a startup event hence killing the products exe\n");
+  KillProcesses(exeName);
+  LogInfo("Process killed successfully\n");
+  return 1;
+}
+
+bool KillProcesses(const char *exeName) {
+  LogInfo("@@@@@@@@@  Inside KillProcesses Method @@@@@@@@@@@\n");
+  std::vector<platform::ProcessEntry> processes;
+  platform::SnapshotProcesses(processes);
+  LogDebug("Process name to kill : %s\n", exeName);
+  bool found = false;
+  for (const platform::ProcessEntry &p : processes) {
+    if (!SameImageName(p.imageName, exeName, std::string::npos)) continue;
+    // The process ends with the exit code it reports now (STILL_ACTIVE while it runs).
+    if (platform::TerminateProcessById(p.pid) == 0) {
+      LogDebug("App Killed......\n");
+    } else {
+      LogDebug("App not killed......\n");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    found = true;
+  }
+  LogInfo("@@@@@@@@@  End of KillProcesses Method @@@@@@@@@@@\n");
+  return found;
+}
+
+}  // namespace ovr::handler

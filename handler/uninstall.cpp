@@ -1,0 +1,132 @@
+// Uninstalls through the Uninstall entries of the registry.
+#include "handler/uninstall.h"
+
+#include <corbel/log.h>
+
+#include <cstdlib>
+
+#include "handler/app_detection.h"
+#include "handler/launcher.h"
+#include "handler/run_settings.h"
+#include "platform/error.h"
+#include "platform/registry.h"
+#include "support/registry.h"
+
+namespace ovr::handler {
+
+const char *const kUninstallKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+namespace {
+
+constexpr size_t kValueBufferChars = 2048;  // terminator included
+constexpr int kUninstallLimit = 40;          // minutes
+
+// A REG_SZ value of the default view, or nothing when it cannot be read.
+std::optional<std::string> ReadText(const std::string &path, const char *valueName) {
+  char *text = nullptr;
+  const uint32_t rc = ReadRegSZ(HKEY_LOCAL_MACHINE, path.c_str(), valueName, &text);
+  std::optional<std::string> result;
+  if (rc == 0 && text) result = text;
+  std::free(text);
+  return result;
+}
+
+int RunFromSystemDirectory(const std::string &command, int minutes) {
+  char *remarks = nullptr;
+  const int rc = execute(Settings().systemDirectory.c_str(), command.c_str(), &remarks, minutes);
+  std::free(remarks);
+  return rc;
+}
+
+bool EqualsIgnoringAsciiCase(const std::string &a, const char *b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i]; ++i) {
+    const auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return i == a.size() && b[i] == '\0';
+}
+
+}  // namespace
+
+void EnumerateUninstallKeys(std::vector<std::string> &names, const char *keyPath) {
+  const size_t first = names.size();
+  if (platform::RegEnumerateSubkeys(platform::RegView::Default, keyPath, names) != 0) return;
+  for (size_t i = first; i < names.size(); ++i) LogDebug("Subkey Name:%s\n", names[i].c_str());
+}
+
+uint32_t ReadUninstallValue(const char *keyPath, const char *valueName, bool view64,
+                            std::string &text) {
+  platform::RegValue value;
+  const uint32_t rc = platform::RegQueryValue(
+      view64 ? platform::RegView::Bits64 : platform::RegView::Bits32, keyPath, valueName, value);
+  if (rc != 0) return rc;
+  if (value.type != platform::kRegSz && value.type != platform::kRegExpandSz) {
+    return platform::kErrorInvalidData;
+  }
+  std::string stored;
+  if (!value.AsTerminatedText(stored)) return platform::kErrorInvalidData;
+  if (stored.size() + 1 > kValueBufferChars) return platform::kErrorMoreData;
+  text = std::move(stored);
+  return 0;
+}
+
+void UninstallByDisplayName(UninstallMatch match, UninstallCommand command, int minutes) {
+  std::vector<std::string> names;
+  EnumerateUninstallKeys(names, kUninstallKeyPath);
+  for (const std::string &name : names) {
+    const std::string entry = kUninstallKeyPath + name;
+    const std::optional<std::string> displayName = ReadText(entry, "DisplayName");
+    if (!displayName || !match(*displayName)) continue;
+    const std::optional<std::string> commandLine = command(entry, name);
+    if (!commandLine) continue;
+    LogInfo("The return value is %d", RunFromSystemDirectory(*commandLine, minutes));
+    platform::RegDeleteKey(platform::RegView::Default, entry.c_str());
+    CreateAppDetectionKey();
+  }
+}
+
+bool HipChatMatch(const std::string &displayName) {
+  return EqualsIgnoringAsciiCase(displayName, "HipChat");
+}
+
+std::optional<std::string> HipChatCommand(const std::string &entryPath, const std::string &) {
+  if (std::optional<std::string> quiet = ReadText(entryPath, "QuietUninstallString")) return quiet;
+  if (std::optional<std::string> plain = ReadText(entryPath, "UninstallString")) {
+    return *plain + " /qn /norestart ALLUSERS=1";
+  }
+  return std::nullopt;
+}
+
+bool AdvancedInstallerMatch(const std::string &displayName) {
+  return displayName.find("Advanced Installer") != std::string::npos;
+}
+
+std::optional<std::string> AdvancedInstallerCommand(const std::string &entryPath,
+                                                    const std::string &subkeyName) {
+  if (!ReadText(entryPath, "UninstallString")) return std::nullopt;
+  return "MsiExec.exe /X" + subkeyName + " /qn /norestart";
+}
+
+void UninstallByRegistryValue() {
+  RunSettings &s = Settings();
+  std::string command;
+  const uint32_t rc =
+      ReadUninstallValue(s.RegKeyPath.c_str(), s.RegKeyValueName.c_str(), s.gv_IsWow64 != 0, command);
+  if (rc != 0) {
+    LogInfo("Reading from registry failed with error %ld.\n", static_cast<long>(rc));
+    return;
+  }
+  std::string switches;
+  for (const std::string &sw : s.uninstallSwitches) switches += sw + " ";
+  s.uninstallSwitches.clear();
+  if (!switches.empty()) {
+    LogInfo("The uninstall switch is %s", switches.c_str());
+    command += " " + switches;
+  }
+  LogInfo("The uninstall string is %s", command.c_str());
+  LogInfo("The return value is %d", RunFromSystemDirectory(command, kUninstallLimit));
+  CreateAppDetectionKey();
+}
+
+}  // namespace ovr::handler
