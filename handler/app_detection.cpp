@@ -12,7 +12,7 @@
 #include "platform/error.h"
 #include "platform/registry.h"
 
-namespace ovr::handler {
+namespace ovr {
 namespace {
 
 constexpr size_t kMaxRecordKeyLength = 254;
@@ -21,12 +21,12 @@ constexpr size_t kMaxRecordKeyLength = 254;
 // would be longer than a record key may be.
 std::optional<std::string> RecordKey(const char *suffix) {
   std::string path = "SOFTWARE\\Velmora\\Orvanta\\OVAgent\\AppDetection\\";
-  path += Settings().productName;
+  path += gv_runSettings.productName.value_or("");
   path += suffix;
   if (path.size() > kMaxRecordKeyLength) {
     LogError("App-detection key for the product %s%s is %zu characters long, more than the "
              "%zu a record key may have; the record is left alone\n",
-             Settings().productName.c_str(), suffix, path.size(), kMaxRecordKeyLength);
+             gv_runSettings.productName.value_or("").c_str(), suffix, path.size(), kMaxRecordKeyLength);
     return std::nullopt;
   }
   return path;
@@ -38,14 +38,16 @@ uint32_t CreateRecord(const char *suffix) {
   LogInfo("addRegistryKey: Inside addRegistryKey method ...... \n");
   const std::optional<std::string> path = RecordKey(suffix);
   if (!path) return platform::kErrorInvalidParameter;
-  const uint32_t rc = platform::RegCreateKey(platform::RegView::Default, path->c_str());
+  platform::RegKey key;
+  const uint32_t rc = platform::CreateRegistryKey(platform::RegRoot::LocalMachine, *path,
+                                                  platform::kKeyAllAccess, key, nullptr);
   LogInfo("RegCreateKeyEx: returns : %d\n", static_cast<int>(rc));
   return rc;
 }
 
 void DeleteRecord(const char *suffix) {
   if (const std::optional<std::string> path = RecordKey(suffix)) {
-    platform::RegDeleteKey(platform::RegView::Default, path->c_str());
+    platform::DeleteRegistryKey(platform::RegRoot::LocalMachine, *path, 0);
   }
 }
 
@@ -55,7 +57,7 @@ void DeleteAppDetectionKey() {
   const std::optional<std::string> path = RecordKey("");
   if (!path) return;
   LogDebug("Key to delete:%s", path->c_str());
-  platform::RegDeleteKey(platform::RegView::Default, path->c_str());
+  platform::DeleteRegistryKey(platform::RegRoot::LocalMachine, *path, 0);
 }
 
-}  // namespace ovr::handler
+}  // namespace ovr

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace ovr::handler {
+namespace ovr {
 
 // Creates (or opens) the record of the run's product; the registry's result code, which
 // callers ignore. A product name too long for a record key gets no record.
@@ -18,4 +18,4 @@ void DeleteAppDetectionKey();
 uint32_t CreateRecord(const char *suffix = "");
 void DeleteRecord(const char *suffix = "");
 
-}  // namespace ovr::handler
+}  // namespace ovr

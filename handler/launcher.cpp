@@ -12,10 +12,10 @@
 #include <string>
 
 #include "platform/error.h"
-#include "platform/launch.h"
+#include "platform/process.h"
 #include "platform/system.h"
 
-namespace ovr::handler {
+namespace ovr {
 namespace {
 
 constexpr uint32_t kRebootInitiated = 1641;
@@ -30,42 +30,49 @@ char *CopyText(const std::string &text) {
 // The last error of a failed step, never 0 (a step that failed without a code still failed).
 uint32_t FailureCode() {
   const uint32_t code = platform::LastErrorCode();
-  return code ? code : platform::kErrorInvalidFunction;
+  return code ? code : 1;  // ERROR_INVALID_FUNCTION
+}
+
+// Milliseconds of a limit in minutes, for a wait that takes 32 bits (never the endless wait).
+uint32_t LimitMilliseconds(int minutes) {
+  if (minutes <= 0) return 0;
+  const uint64_t ms = static_cast<uint64_t>(minutes) * 60000u;
+  return ms >= 0xFFFFFFFFu ? 0xFFFFFFFEu : static_cast<uint32_t>(ms);
 }
 
 // The child's part: start, wait within the limit, read the exit code. Logs its own lines.
 uint32_t RunChild(const char *workingDir, const char *commandLine, int minutes, char **remarks) {
-  platform::ChildProcess child;
-  uint32_t result = platform::StartChildProcess(commandLine, workingDir, child);
+  platform::ProcessHandle child;
+  uint32_t result = platform::LaunchProcess(commandLine, workingDir, child);
   if (result != 0) {
     LogInfo("execute : Failed to Create the Process for the application \n");
     *remarks = GetSystemErrorText(result);
     return result;
   }
   LogInfo("execute : Process successfully created for application %s \n", commandLine);
-  const uint64_t limit = minutes > 0 ? static_cast<uint64_t>(minutes) * 60000u : 0;
-  const uint32_t waited = platform::WaitForChild(child, limit);
-  if (waited == platform::kWaitTimeout) {
-    LogInfo("execute : Terminating the Process for application %s as time is exceeded %d Minutes \n",
-            commandLine, minutes);
-    *remarks = GetSystemErrorText(platform::kWaitTimeout);
-    if (platform::TerminateChild(child, 0) == 0) {
-      LogInfo("execute : The process has been successfully terminated ..! \n");
-    } else {
-      LogInfo("execute : The process termination is failed with error code : %d \n",
-              static_cast<int>(platform::LastErrorCode()));
-    }
-    return platform::kWaitTimeout;
-  }
-  if (waited != 0) {
-    result = FailureCode();
-    LogInfo("execute : WaitForSingleObject Failed with error code %d \n", static_cast<int>(result));
-    *remarks = GetSystemErrorText(result);
-    return result;
+  switch (platform::WaitForProcessExit(child, LimitMilliseconds(minutes))) {
+    case platform::WaitOutcome::TimedOut:
+      LogInfo("execute : Terminating the Process for application %s as time is exceeded %d Minutes \n",
+              commandLine, minutes);
+      *remarks = GetSystemErrorText(platform::kWaitTimeout);
+      if (platform::TerminateProcessHandle(child, 0) == 0) {
+        LogInfo("execute : The process has been successfully terminated ..! \n");
+      } else {
+        LogInfo("execute : The process termination is failed with error code : %d \n",
+                static_cast<int>(platform::LastErrorCode()));
+      }
+      return platform::kWaitTimeout;
+    case platform::WaitOutcome::Failed:
+      result = FailureCode();
+      LogInfo("execute : WaitForSingleObject Failed with error code %d \n", static_cast<int>(result));
+      *remarks = GetSystemErrorText(result);
+      return result;
+    case platform::WaitOutcome::Ended:
+      break;
   }
   uint32_t exitCode = 0;
-  if (platform::ChildExitCode(child, exitCode) != 0) {
-    result = FailureCode();
+  result = platform::QueryProcessExitCode(child, exitCode);
+  if (result != 0) {
     LogInfo("execute : Unable to find the exit code for the application and the error code is : %d \n",
             static_cast<int>(result));
     *remarks = GetSystemErrorText(result);
@@ -93,15 +100,14 @@ int execute(const char *workingDir, const char *commandLine, char **remarks, int
     LogInfo("execute : Current Working Directory : %s \n", savedDir.c_str());
     LogInfo("execute : Executing Application Source : %s \n", commandLine);
     LogInfo("execute : Set Working Directory : %s \n", workingDir);
-    if (platform::SetCurrentDirectory(workingDir) != 0) {
-      const uint32_t result = FailureCode();
+    if (const uint32_t result = platform::SetWorkingDirectory(workingDir); result != 0) {
       LogInfo("execute : Failed to set the WorkingDirectory %s \n ", workingDir);
       *remarks = GetSystemErrorText(result);
       return static_cast<int>(result);
     }
   }
   const uint32_t result = RunChild(workingDir, commandLine, minutes, remarks);
-  if (workingDir) platform::SetCurrentDirectory(savedDir.c_str());
+  if (workingDir) platform::SetWorkingDirectory(savedDir.c_str());
   LogInfo("execute : Remarks from the CreateProcess is %s for the executable %s \n",
           *remarks ? *remarks : "", commandLine);
   LogInfo("@@@@@@@@ End Of execute Method @@@@@@@@ \n");
@@ -125,4 +131,4 @@ char *GetSystemErrorText(uint32_t code) {
   return CopyText(text);
 }
 
-}  // namespace ovr::handler
+}  // namespace ovr

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace ovr::handler {
+namespace ovr {
 
 // Runs `commandLine` with `workingDir` (nullptr: the current one) as its working directory
 // and waits at most `minutes`. Returns 0 for success (exit code 0, 1641 or 3010), 258 after
@@ -17,4 +17,4 @@ int execute(const char *workingDir, const char *commandLine, char **remarks, int
 // at ERROR with the code when it is non-zero, at INFO otherwise. A new text (free it).
 char *GetSystemErrorText(uint32_t code);
 
-}  // namespace ovr::handler
+}  // namespace ovr

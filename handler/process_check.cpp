@@ -11,13 +11,16 @@
 #include <cinttypes>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "handler/run_settings.h"
-#include "platform/process.h"
+#include "platform/error.h"
 #include "platform/machine.h"
+#include "platform/process.h"
+#include "platform/registry.h"
 #include "support/registry.h"
 
-namespace ovr::handler {
+namespace ovr {
 namespace {
 
 // Image names are compared over this many characters at most.
@@ -38,13 +41,13 @@ bool SameImageName(const std::string &a, const char *b, size_t limit) {
 // The directory filter: the process counts only when its executable lies under the
 // directory text the agent gave.
 bool InRunningDir(uint32_t pid, const std::string &dir) {
-  std::string path;
-  const platform::ModulePathResult r = platform::ProcessModulePath(pid, path);
-  if (r == platform::ModulePathResult::CannotOpen) {
+  platform::ProcessHandle process;
+  if (platform::OpenProcessById(pid, platform::ProcessAccess::Inspect, process) != 0) {
     LogInfo("Failed to open process \n");
     return false;
   }
-  if (r == platform::ModulePathResult::Unreadable) {
+  std::string path;
+  if (platform::QueryProcessModulePath(process, path) != 0) {
     LogInfo("Failed to get module filename \n");
     return false;
   }
@@ -52,13 +55,22 @@ bool InRunningDir(uint32_t pid, const std::string &dir) {
   return path.find(dir) != std::string::npos;
 }
 
+// Terminates one process with the exit code it reports now (STILL_ACTIVE while it runs).
+bool Terminate(uint32_t pid) {
+  platform::ProcessHandle process;
+  if (platform::OpenProcessById(pid, platform::ProcessAccess::Terminate, process) != 0) return false;
+  uint32_t exitCode = platform::kStillActive;
+  platform::QueryProcessExitCode(process, exitCode);
+  return platform::TerminateProcessHandle(process, exitCode) == 0;
+}
+
 }  // namespace
 
 uint32_t IsProcessRunning(const char *exeName) {
   std::vector<platform::ProcessEntry> processes;
-  if (platform::SnapshotProcesses(processes) != 0) return 0;
+  if (!platform::TakeProcessSnapshot(processes)) return 0;
   const uint32_t self = platform::CurrentProcessId();
-  const std::string &dir = Settings().processRunningDir;
+  const std::string dir = gv_runSettings.processRunningDir.value_or("");
   for (const platform::ProcessEntry &p : processes) {
     if (!SameImageName(p.imageName, exeName, kImageNameCompareLength)) continue;
     if (p.pid == self) continue;
@@ -76,7 +88,7 @@ int CheckRunningProcess(const char *exeName) {
   uint64_t uptime = platform::UptimeMilliseconds();
   LogInfo("the tick count is %" PRId64 "\n", static_cast<int64_t>(uptime));
   uint32_t alwaysKill = 0;
-  ReadDwordRegistryData(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Orvanta\\OVAgent\\Patch\\",
+  ReadDwordRegistryData(platform::RegRoot::LocalMachine, "SOFTWARE\\Velmora\\Orvanta\\OVAgent\\Patch\\",
                         "alwaysKillApps", &alwaysKill);
   if (alwaysKill != 0) {
     LogInfo("alwaysKillApps is set so we are setting the uptime as 1\n");
@@ -84,7 +96,7 @@ int CheckRunningProcess(const char *exeName) {
   }
   LogInfo("the final tick count is %" PRId64 "\n", static_cast<int64_t>(uptime));
 
-  int &timeout = Settings().forceKillTimeout;
+  int &timeout = gv_runSettings.forceKillTimeout;
   timeout = timeout < 5 ? 5 : timeout > 30 ? 30 : timeout;
   LogInfo("Force Kill Timeout : %d mins.\n", timeout);
   if (uptime > static_cast<uint64_t>(timeout) * 60000u) {
@@ -100,13 +112,12 @@ int CheckRunningProcess(const char *exeName) {
 bool KillProcesses(const char *exeName) {
   LogInfo("@@@@@@@@@  Inside KillProcesses Method @@@@@@@@@@@\n");
   std::vector<platform::ProcessEntry> processes;
-  platform::SnapshotProcesses(processes);
+  platform::TakeProcessSnapshot(processes);
   LogDebug("Process name to kill : %s\n", exeName);
   bool found = false;
   for (const platform::ProcessEntry &p : processes) {
     if (!SameImageName(p.imageName, exeName, std::string::npos)) continue;
-    // The process ends with the exit code it reports now (STILL_ACTIVE while it runs).
-    if (platform::TerminateProcessById(p.pid) == 0) {
+    if (Terminate(p.pid)) {
       LogDebug("App Killed......\n");
     } else {
       LogDebug("App not killed......\n");
@@ -118,4 +129,4 @@ bool KillProcesses(const char *exeName) {
   return found;
 }
 
-}  // namespace ovr::handler
+}  // namespace ovr

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace ovr::handler {
+namespace ovr {
 
 // The id of the first process whose image name matches `exeName` (case-insensitive over at
 // most the first 15 characters), other than this process, and whose executable path holds
@@ -19,4 +19,4 @@ int CheckRunningProcess(const char *exeName);
 // when at least one was found.
 bool KillProcesses(const char *exeName);
 
-}  // namespace ovr::handler
+}  // namespace ovr

@@ -1,7 +1,7 @@
 // Product rules and their dispatch. Most products only need their executables checked;
 // those rules are one table of key and executables. The products that also uninstall
 // older editions or keep App-detection records have a function each.
-#include "handler/product_rules.h"
+#include "handler/run.h"
 
 #include <corbel/log.h>
 
@@ -16,7 +16,7 @@
 #include "handler/wmi_query.h"
 #include "support/registry.h"
 
-namespace ovr::handler {
+namespace ovr {
 namespace {
 
 constexpr int kShortLimit = 20;  // minutes for an MSI uninstall of a known product code
@@ -39,7 +39,7 @@ bool CheckOne(const char *exe) { return CheckRunningProcess(exe) != 0; }
 
 // The agent's -e executables, first to last; each leaves the list once it is clear.
 bool CheckListOfExe(bool announceEach) {
-  auto &list = Settings().listOfExe;
+  auto &list = gv_runSettings.listOfExe;
   while (!list.empty()) {
     const std::string exe = list.front();
     if (announceEach) LogInfo("%s listOfExe \n", exe.c_str());
@@ -52,7 +52,7 @@ bool CheckListOfExe(bool announceEach) {
   return true;
 }
 
-bool ClearRequested() { return Settings().clearAppDetection != 0; }
+bool ClearRequested() { return gv_runSettings.clearAppDetection != 0; }
 
 // A command run from the system directory; the remarks text is logged by the caller's line.
 struct RunResult {
@@ -62,7 +62,7 @@ struct RunResult {
 
 RunResult Run(const std::string &command, int minutes) {
   char *remarks = nullptr;
-  const int code = execute(Settings().systemDirectory.c_str(), command.c_str(), &remarks, minutes);
+  const int code = execute(gv_runSettings.systemDirectory.c_str(), command.c_str(), &remarks, minutes);
   RunResult result{code, remarks ? remarks : ""};
   std::free(remarks);
   return result;
@@ -77,8 +77,8 @@ void RunMsi(const char *command, const char *statusFormat) {
 // The text of a REG_SZ value of the 32-bit view, or nothing.
 bool ReadText(const std::string &path, const char *valueName, std::string &out, bool ex = false) {
   char *text = nullptr;
-  const long rc = ex ? ReadRegSZEx(HKEY_LOCAL_MACHINE, path.c_str(), valueName, &text)
-                     : ReadRegSZ(HKEY_LOCAL_MACHINE, path.c_str(), valueName, &text);
+  const long rc = ex ? ReadRegSZEx(platform::RegRoot::LocalMachine, path.c_str(), valueName, &text)
+                     : ReadRegSZ(platform::RegRoot::LocalMachine, path.c_str(), valueName, &text);
   if (rc == 0 && text) out = text;
   std::free(text);
   return rc == 0;
@@ -96,7 +96,7 @@ RuleOutcome Tortoise() {
 RuleOutcome HipChat() {
   if (ClearRequested()) return DeleteRecord(), RuleOutcome::Clear;
   if (!CheckOne("hipchat.exe")) return RuleOutcome::Blocked;
-  LogInfo("systemDirectory:%s\n", Settings().systemDirectory.c_str());
+  LogInfo("systemDirectory:%s\n", gv_runSettings.systemDirectory.c_str());
   UninstallByDisplayName(HipChatMatch, HipChatCommand, kLongLimit);
   return RuleOutcome::Clear;
 }
@@ -165,13 +165,13 @@ RuleOutcome DvdFab10() {
 RuleOutcome AdvancedInstaller() {
   if (ClearRequested()) return DeleteRecord(), RuleOutcome::Clear;
   if (!CheckOne("advinst.exe")) return RuleOutcome::Blocked;
-  LogInfo("systemDirectory:%s\n", Settings().systemDirectory.c_str());
+  LogInfo("systemDirectory:%s\n", gv_runSettings.systemDirectory.c_str());
   UninstallByDisplayName(AdvancedInstallerMatch, AdvancedInstallerCommand, kLongLimit);
   return RuleOutcome::Clear;
 }
 
 RuleOutcome Inkscape() {
-  RunSettings &s = Settings();
+  RunSettings &s = gv_runSettings;
   const char *edition = s.gv_is32 ? "_32" : "_64";
   LogInfo("Inside the product inkscape");
   if (ClearRequested()) return DeleteRecord(edition), RuleOutcome::Clear;
@@ -210,9 +210,9 @@ RuleOutcome Inkscape() {
 RuleOutcome PdfsamBasic() {
   bool inUse = false;
   ConnectWmiNamespace();
-  std::wstring commandLine;
+  std::u16string commandLine;
   GetValuesUsingWMIQuery(commandLine);
-  if (commandLine.find(L"pdfsam-community") != std::wstring::npos) {
+  if (commandLine.find(u"pdfsam-community") != std::u16string::npos) {
     inUse = true;
     WriteStandardOutput("Pdfsam Running");
   } else {
@@ -233,7 +233,7 @@ RuleOutcome AuslogicsDiskDefrag() {
   }
   LogInfo("DiskDefrag is not running.Going to uninstall.\n");
   char *command = nullptr;
-  const long rc = ReadRegSZ(HKEY_LOCAL_MACHINE,
+  const long rc = ReadRegSZ(platform::RegRoot::LocalMachine,
                             (kUninstallKey + "{DF6A13C0-77DF-41FE-BD05-6D5201EB0CE7}_is1").c_str(),
                             "QuietUninstallString", &command);
   if (rc != 0) {
@@ -250,10 +250,10 @@ RuleOutcome AuslogicsDiskDefrag() {
 
 // Products without a rule of their own: the agent steers everything through -k, -e and -c.
 RuleOutcome Generic() {
-  RunSettings &s = Settings();
+  RunSettings &s = gv_runSettings;
   if (!s.RegKeyPath.empty() && !s.RegKeyValueName.empty()) {
     if (!CheckListOfExe(false)) return RuleOutcome::Blocked;
-    LogInfo("%s is not running.Going to uninstall.\n", s.productName.c_str());
+    LogInfo("%s is not running.Going to uninstall.\n", s.productName.value_or("").c_str());
     UninstallByRegistryValue();
     return RuleOutcome::Clear;
   }
@@ -376,7 +376,8 @@ bool EqualsIgnoringAsciiCase(const char *a, const char *b) {
 
 }  // namespace
 
-RuleOutcome RunProductRule(const char *productName) {
+RuleOutcome DispatchProduct(RunSettings &settings) {
+  const char *productName = settings.productName ? settings.productName->c_str() : "";
   for (const Rule &rule : kRules) {
     if (!EqualsIgnoringAsciiCase(rule.key, productName)) continue;
     if (rule.action) return rule.action();
@@ -385,4 +386,4 @@ RuleOutcome RunProductRule(const char *productName) {
   return Generic();
 }
 
-}  // namespace ovr::handler
+}  // namespace ovr

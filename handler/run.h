@@ -26,8 +26,8 @@ int RunHandler(int argc, const char *const *argv);
 
 // ---- steps the run calls, each in a unit of its own ----
 
-// Selects the rule for settings.productName and runs it (product_dispatch.cpp).
-RuleOutcome DispatchProduct(const RunSettings &settings);
+// Selects the rule for settings.productName and runs it (product_rules.cpp).
+RuleOutcome DispatchProduct(RunSettings &settings);
 
 // Switches Windows Fast Startup off when hibernation is on (fast_startup.cpp).
 void DisableFastStartup();

@@ -12,7 +12,7 @@
 #include "platform/registry.h"
 #include "support/registry.h"
 
-namespace ovr::handler {
+namespace ovr {
 
 const char *const kUninstallKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
@@ -24,7 +24,7 @@ constexpr int kUninstallLimit = 40;          // minutes
 // A REG_SZ value of the default view, or nothing when it cannot be read.
 std::optional<std::string> ReadText(const std::string &path, const char *valueName) {
   char *text = nullptr;
-  const uint32_t rc = ReadRegSZ(HKEY_LOCAL_MACHINE, path.c_str(), valueName, &text);
+  const uint32_t rc = ReadRegSZ(platform::RegRoot::LocalMachine, path.c_str(), valueName, &text);
   std::optional<std::string> result;
   if (rc == 0 && text) result = text;
   std::free(text);
@@ -33,7 +33,7 @@ std::optional<std::string> ReadText(const std::string &path, const char *valueNa
 
 int RunFromSystemDirectory(const std::string &command, int minutes) {
   char *remarks = nullptr;
-  const int rc = execute(Settings().systemDirectory.c_str(), command.c_str(), &remarks, minutes);
+  const int rc = execute(gv_runSettings.systemDirectory.c_str(), command.c_str(), &remarks, minutes);
   std::free(remarks);
   return rc;
 }
@@ -50,24 +50,39 @@ bool EqualsIgnoringAsciiCase(const std::string &a, const char *b) {
 }  // namespace
 
 void EnumerateUninstallKeys(std::vector<std::string> &names, const char *keyPath) {
+  platform::RegKey key;
+  if (platform::OpenRegistryKey(platform::RegRoot::LocalMachine, keyPath, platform::kKeyRead, key) != 0) {
+    return;
+  }
   const size_t first = names.size();
-  if (platform::RegEnumerateSubkeys(platform::RegView::Default, keyPath, names) != 0) return;
+  std::string name;
+  for (uint32_t index = 0; platform::EnumRegistrySubKey(key, index, name) == 0; ++index) {
+    names.push_back(name);
+  }
   for (size_t i = first; i < names.size(); ++i) LogDebug("Subkey Name:%s\n", names[i].c_str());
 }
 
 uint32_t ReadUninstallValue(const char *keyPath, const char *valueName, bool view64,
                             std::string &text) {
-  platform::RegValue value;
-  const uint32_t rc = platform::RegQueryValue(
-      view64 ? platform::RegView::Bits64 : platform::RegView::Bits32, keyPath, valueName, value);
+  const uint32_t view = view64 ? platform::kKeyWow64_64Key : platform::kKeyWow64_32Key;
+  platform::RegKey key;
+  uint32_t rc = platform::OpenRegistryKey(platform::RegRoot::LocalMachine, keyPath,
+                                          platform::kKeyRead | view, key);
   if (rc != 0) return rc;
-  if (value.type != platform::kRegSz && value.type != platform::kRegExpandSz) {
-    return platform::kErrorInvalidData;
-  }
-  std::string stored;
-  if (!value.AsTerminatedText(stored)) return platform::kErrorInvalidData;
-  if (stored.size() + 1 > kValueBufferChars) return platform::kErrorMoreData;
-  text = std::move(stored);
+  uint32_t type = platform::kRegNone;
+  uint32_t size = 0;
+  rc = platform::QueryRegistryValue(key, valueName, &type, nullptr, &size);
+  if (rc != 0) return rc;
+  if (type != platform::kRegSz && type != platform::kRegExpandSz) return platform::kErrorInvalidData;
+  std::string buffer(kValueBufferChars, '\0');
+  size = kValueBufferChars;
+  rc = platform::QueryRegistryValue(key, valueName, &type, reinterpret_cast<uint8_t *>(buffer.data()),
+                                    &size);
+  if (rc != 0) return rc;
+  // Text stored without its terminator is refused rather than read past.
+  if (size == 0 || buffer[size - 1] != '\0') return platform::kErrorInvalidData;
+  buffer.resize(size - 1);
+  text = buffer.substr(0, buffer.find('\0'));
   return 0;
 }
 
@@ -81,7 +96,7 @@ void UninstallByDisplayName(UninstallMatch match, UninstallCommand command, int 
     const std::optional<std::string> commandLine = command(entry, name);
     if (!commandLine) continue;
     LogInfo("The return value is %d", RunFromSystemDirectory(*commandLine, minutes));
-    platform::RegDeleteKey(platform::RegView::Default, entry.c_str());
+    platform::DeleteRegistryKey(platform::RegRoot::LocalMachine, entry, 0);
     CreateAppDetectionKey();
   }
 }
@@ -109,7 +124,7 @@ std::optional<std::string> AdvancedInstallerCommand(const std::string &entryPath
 }
 
 void UninstallByRegistryValue() {
-  RunSettings &s = Settings();
+  RunSettings &s = gv_runSettings;
   std::string command;
   const uint32_t rc =
       ReadUninstallValue(s.RegKeyPath.c_str(), s.RegKeyValueName.c_str(), s.gv_IsWow64 != 0, command);
@@ -129,4 +144,4 @@ void UninstallByRegistryValue() {
   CreateAppDetectionKey();
 }
 
-}  // namespace ovr::handler
+}  // namespace ovr

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace ovr::handler {
+namespace ovr {
 
 // "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\" under HKEY_LOCAL_MACHINE.
 extern const char *const kUninstallKeyPath;
@@ -42,4 +42,4 @@ std::optional<std::string> AdvancedInstallerCommand(const std::string &entryPath
 // The generic rule's uninstall: the value named by -k, followed by the -s switches.
 void UninstallByRegistryValue();
 
-}  // namespace ovr::handler
+}  // namespace ovr

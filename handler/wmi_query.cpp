@@ -5,16 +5,16 @@
 #include <corbel/log.h>
 
 #include <cstdio>
-#include <memory>
+#include <vector>
 
 #include "platform/process_query.h"
 #include "platform/unicode.h"
 
-namespace ovr::handler {
+namespace ovr {
 namespace {
 
-// The connection of this run; none until ConnectWmiNamespace succeeds.
-std::unique_ptr<platform::ProcessQueryService> gv_wmiService;
+// The connection of this run; none until ConnectWmiNamespace connects.
+platform::ProcessQuery gv_wmiService;
 
 constexpr char16_t kWanted[] = u"pdfsam-community";
 
@@ -22,14 +22,19 @@ constexpr char16_t kWanted[] = u"pdfsam-community";
 
 int32_t ConnectWmiNamespace() {
   gv_wmiService.reset();
-  int32_t rc = 0;
-  auto service = platform::ConnectProcessQueryService(rc);
-  if (!service) {
-    LogError("GetValuesUsingWMIQuery :Could not connect. Error code = 0x%x\n", static_cast<unsigned>(rc));
-    return rc;
+  platform::ProcessQueryStep failedStep = platform::ProcessQueryStep::InitializeCom;
+  const int32_t rc = platform::ConnectProcessQuery(gv_wmiService, failedStep);
+  const unsigned code = static_cast<unsigned>(rc);
+  if (rc < 0 && failedStep == platform::ProcessQueryStep::InitializeCom) {
+    LogError("GetValuesUsingWMIQuery : Failed to initialize COM library. Error code = 0x%x\n", code);
+  } else if (rc < 0 && failedStep == platform::ProcessQueryStep::CreateLocator) {
+    LogError("GetValuesUsingWMIQuery : Failed to create IWbemLocator object. Err code = 0x%x\n", code);
+  } else if (rc < 0 && failedStep == platform::ProcessQueryStep::ConnectNamespace) {
+    LogError("GetValuesUsingWMIQuery :Could not connect. Error code = 0x%x\n", code);
+  } else {
+    LogInfo("GetValuesUsingWMIQuery : Connected to ROOT\\CIMV2 WMI namespace\n");
+    if (rc < 0) LogError("GetValuesUsingWMIQuery :Could not set proxy blanket. Error code = 0x%x\n", code);
   }
-  LogInfo("GetValuesUsingWMIQuery : Connected to ROOT\\CIMV2 WMI namespace\n");
-  gv_wmiService = std::move(service);
   return rc;
 }
 
@@ -39,7 +44,7 @@ int32_t GetValuesUsingWMIQuery(std::u16string &commandLine) {
     return 0;
   }
   std::vector<std::u16string> matches;
-  const int32_t rc = gv_wmiService->CommandLinesContaining(kWanted, matches);
+  const int32_t rc = platform::QueryProcessCommandLines(gv_wmiService, kWanted, matches);
   if (rc < 0) {
     LogError("GetValuesUsingWMIQuery : Query for the required wmi class is failed . Error code = 0x%x\n",
              static_cast<unsigned>(rc));
@@ -61,4 +66,4 @@ void WriteStandardOutput(const char *text) {
   std::fflush(stdout);
 }
 
-}  // namespace ovr::handler
+}  // namespace ovr

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace ovr::handler {
+namespace ovr {
 
 // Opens the connection to the process information service. 0 on success; a negative code
 // (logged) when it cannot be reached, which makes the query a no-op.
@@ -22,4 +22,4 @@ void ReleaseWmiConnection();
 // The rule's progress texts, on standard output without a line end.
 void WriteStandardOutput(const char *text);
 
-}  // namespace ovr::handler
+}  // namespace ovr
