@@ -65,7 +65,7 @@ int RunHandler(int argc, const char *const *argv) {
   if (outcome == RuleOutcome::Blocked || outcome == RuleOutcome::InUse) DisableFastStartup();
   int exitCode = ExitCodeFor(outcome);
   CloseLogFile();
-  ReleaseLoggv_runSettings;
+  ReleaseLogSettings();
   return exitCode;
 }
 
