@@ -11,7 +11,7 @@ namespace ovr {
 void DisableFastStartup() {
   uint32_t hibernate = 0;
   ReadDwordRegistryData(platform::RegRoot::LocalMachine, "System\\CurrentControlSet\\Control\\Power",
-                        "HibernateEnabled", &hibernate);
+                        "HibernateEnabled", hibernate);
   if (hibernate == 0) return;
   if (writeValueEx(platform::RegRoot::LocalMachine, "System\\CurrentControlSet\\Control\\Session Manager\\Power",
                    "HiberbootEnabled", "0", platform::kRegDword) == 0) {

@@ -89,7 +89,7 @@ int CheckRunningProcess(const char *exeName) {
   LogInfo("the tick count is %" PRId64 "\n", static_cast<int64_t>(uptime));
   uint32_t alwaysKill = 0;
   ReadDwordRegistryData(platform::RegRoot::LocalMachine, "SOFTWARE\\Velmora\\Orvanta\\OVAgent\\Patch\\",
-                        "alwaysKillApps", &alwaysKill);
+                        "alwaysKillApps", alwaysKill);
   if (alwaysKill != 0) {
     LogInfo("alwaysKillApps is set so we are setting the uptime as 1\n");
     uptime = 1;

@@ -6,6 +6,7 @@
 #include <corbel/log.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "handler/app_detection.h"
@@ -74,14 +75,14 @@ void RunMsi(const char *command, const char *statusFormat) {
   LogInfo(statusFormat, r.code, r.remarks.c_str());
 }
 
-// The text of a REG_SZ value of the 32-bit view, or nothing.
+// The text of a REG_SZ value (default view, or the Ex operation's view), or nothing.
 bool ReadText(const std::string &path, const char *valueName, std::string &out, bool ex = false) {
-  char *text = nullptr;
-  const long rc = ex ? ReadRegSZEx(platform::RegRoot::LocalMachine, path.c_str(), valueName, &text)
-                     : ReadRegSZ(platform::RegRoot::LocalMachine, path.c_str(), valueName, &text);
-  if (rc == 0 && text) out = text;
-  std::free(text);
-  return rc == 0;
+  std::optional<std::string> text;
+  const uint32_t rc = ex ? ReadRegSZEx(platform::RegRoot::LocalMachine, path.c_str(), valueName, text)
+                         : ReadRegSZ(platform::RegRoot::LocalMachine, path.c_str(), valueName, text);
+  if (rc != 0 || !text) return false;
+  out = *text;
+  return true;
 }
 
 // ---- rules with actions ----------------------------------------------------------------
@@ -232,18 +233,16 @@ RuleOutcome AuslogicsDiskDefrag() {
     return RuleOutcome::Blocked;
   }
   LogInfo("DiskDefrag is not running.Going to uninstall.\n");
-  char *command = nullptr;
-  const long rc = ReadRegSZ(platform::RegRoot::LocalMachine,
-                            (kUninstallKey + "{DF6A13C0-77DF-41FE-BD05-6D5201EB0CE7}_is1").c_str(),
-                            "QuietUninstallString", &command);
-  if (rc != 0) {
+  std::optional<std::string> command;
+  const uint32_t rc = ReadRegSZ(platform::RegRoot::LocalMachine,
+                                (kUninstallKey + "{DF6A13C0-77DF-41FE-BD05-6D5201EB0CE7}_is1").c_str(),
+                                "QuietUninstallString", command);
+  if (rc != 0 || !command) {
     LogInfo("Reading from registry failed with error %d.\n", static_cast<int>(rc));
-    std::free(command);
     return RuleOutcome::Clear;
   }
-  LogInfo("The uninstall string is %s", command);
-  LogInfo("The return value is %d", Run(command, kLongLimit).code);
-  std::free(command);
+  LogInfo("The uninstall string is %s", command->c_str());
+  LogInfo("The return value is %d", Run(*command, kLongLimit).code);
   CreateRecord();
   return RuleOutcome::Clear;
 }

@@ -23,12 +23,9 @@ constexpr int kUninstallLimit = 40;          // minutes
 
 // A REG_SZ value of the default view, or nothing when it cannot be read.
 std::optional<std::string> ReadText(const std::string &path, const char *valueName) {
-  char *text = nullptr;
-  const uint32_t rc = ReadRegSZ(platform::RegRoot::LocalMachine, path.c_str(), valueName, &text);
-  std::optional<std::string> result;
-  if (rc == 0 && text) result = text;
-  std::free(text);
-  return result;
+  std::optional<std::string> text;
+  if (ReadRegSZ(platform::RegRoot::LocalMachine, path.c_str(), valueName, text) != 0) return std::nullopt;
+  return text;
 }
 
 int RunFromSystemDirectory(const std::string &command, int minutes) {

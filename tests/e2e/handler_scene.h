@@ -53,6 +53,49 @@ inline long CurrentUptimeSeconds() {
   return static_cast<long>(seconds);
 }
 
+// The keys of a registry export kept under tests/e2e/data (UTF-16LE with a byte-order mark,
+// CRLF line ends, as reg.exe writes it) as UTF-8 text without its header line, ready to be
+// combined with other keys for HandlerScene::SetRegistry.
+inline std::string RegFixture(const std::string &name) {
+  const std::string bytes = ReadFile(std::string(OVR_TEST_SOURCE_DIR) + "/data/" + name);
+  std::string text;
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    char32_t c = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
+    if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
+      const char32_t low = static_cast<unsigned char>(bytes[i + 2]) | static_cast<unsigned char>(bytes[i + 3]) << 8;
+      c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    if (c == '\r') continue;
+    if (c < 0x80) {
+      text += static_cast<char>(c);
+    } else if (c < 0x800) {
+      text += static_cast<char>(0xC0 | c >> 6);
+      text += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      text += static_cast<char>(0xE0 | c >> 12);
+      text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      text += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      text += static_cast<char>(0xF0 | c >> 18);
+      text += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return text.substr(text.find('\n') + 1) + "\n";
+}
+
+// A .reg string value: quoted, with backslashes and quotes escaped.
+inline std::string RegString(const std::string &text) {
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '\\' || c == '"') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
 // A registry file as the handler leaves it: its keys and their value lines.
 class RegText {
  public:
