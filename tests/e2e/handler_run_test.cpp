@@ -64,15 +64,24 @@ TEST_F(HandlerTest, EachOptionWritesItsLine) {
        "[INFO] App platform is 64 and gv_is32 is 1 and gv_IsWow64 is 1" +
            product},
       {{"-c", "0", "-n", "x"}, "[INFO] App detection need to be cleared" + product},
-      {{"-c", "abc", "-n", "x"}, "[INFO] App detection need to be cleared" + product},
+      // Any non-zero value clears: the generic rule then deletes the record.
+      {{"-c", "abc", "-n", "x"},
+       "[INFO] App detection need to be cleared" + product +
+           "[DEBUG] Key to delete:SOFTWARE\\Velmora\\Orvanta\\OVAgent\\AppDetection\\x"
+           "[DEBUG] Successfully removed the appdetection.\n"},
       {{"-n", "x", "-k", "MyApp_is1\\UninstallString"},
        product + "[DEBUG] Position of the last \\ is:9[INFO] Regkey Path:" + kUninstall +
-           "MyApp_is1\tRegKeyValueName :UninstallString\n"},
+           "MyApp_is1\tRegKeyValueName :UninstallString\n"
+           "[INFO] x is not running.Going to uninstall.\n"
+           "[INFO] Reading from registry failed with error 2.\n"},
       {{"-n", "x", "-k", "MyApp"},
        product + "[DEBUG] Position of the last \\ is:-1[INFO] Regkey Path:" + kUninstall +
-           "MyApp\tRegKeyValueName :MyApp\n"},
-      // -e and -s write nothing, however often they come.
-      {{"-e", "a.exe", "-s", "/S", "-n", "x", "-e", "b.exe", "-s", "/quiet"}, product},
+           "MyApp\tRegKeyValueName :MyApp\n"
+           "[INFO] x is not running.Going to uninstall.\n"
+           "[INFO] Reading from registry failed with error 2.\n"},
+      // -e and -s write nothing while parsed; the generic rule then checks the -e list.
+      {{"-e", "a.exe", "-s", "/S", "-n", "x", "-e", "b.exe", "-s", "/quiet"},
+       product + "[INFO] a.exe listOfExe \n[INFO] b.exe listOfExe \n"},
       // An option as the last word is ignored and logged nowhere.
       {{"-n", "x", "-t"}, product},
       {{"-n", "x", "-k"}, product},
