@@ -2,9 +2,6 @@
 // values to and from text. The value forms and widths are listed in corbel/dictionary.h.
 #include <corbel/dictionary.h>
 
-#include <apr_pools.h>
-#include <apr_strings.h>
-
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -329,9 +326,9 @@ char *ConvertValueToString(const void *value, uint8_t type) {
   return result;
 }
 
-char *ConvertValueToSqlLiteral(const void *value, uint8_t type, struct apr_pool_t *pool) {
+char *ConvertValueToSqlLiteral(const void *value, uint8_t type, MemPool *pool) {
   if (pool == nullptr) return nullptr;
-  if (value == nullptr) return apr_pstrdup(pool, "NULL");
+  if (value == nullptr) return PoolStrDup(pool, "NULL");
   // Dates and binary values have no literal form; TEXT is character text like VARCHAR.
   if (type == ZEL_SQL_NOT_SUPPORTED_TYPE || IsDateType(type) || type == ZEL_SQL_BLOB ||
       type == ZEL_SQL_CLOB) {
@@ -339,7 +336,7 @@ char *ConvertValueToSqlLiteral(const void *value, uint8_t type, struct apr_pool_
   }
   std::string text;
   if (!PlainValueText(value, type, text)) return nullptr;
-  return apr_pstrmemdup(pool, text.data(), text.size());
+  return static_cast<char *>(PoolMemDup(pool, text.data(), text.size()));
 }
 
 uint8_t GetCodeForValue(const CodeValuePair *pairs, int32_t count, int32_t value) {

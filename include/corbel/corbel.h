@@ -8,5 +8,8 @@
 #include <corbel/strings.h>
 #include <corbel/dates.h>
 #include <corbel/vector.h>
+#include <corbel/root.h>
+#include <corbel/dictionary.h>
+#include <corbel/rowobject.h>
 
 #endif /* CORBEL_CORBEL_H */

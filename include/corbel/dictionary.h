@@ -13,6 +13,7 @@
 #include <stdint.h>
 
 #include <corbel/dates.h>
+#include <corbel/mempool.h>
 #include <corbel/vector.h>
 
 #ifdef __cplusplus
@@ -253,11 +254,9 @@ void *ConvertStringToValue(const char *text, int32_t *length, uint8_t type);
  * booleans as 't' or 'f' in quotes. NULL for type 0 and codes above 22. The caller frees it. */
 char *ConvertValueToString(const void *value, uint8_t type);
 
-struct apr_pool_t;
-
-/* The same text placed in `pool` (freed with the pool): types 1-15, 19 and 22; NULL for
+/* The same text placed in `pool` (it goes with the pool): types 1-15, 19 and 22; NULL for
  * type 0, dates and times, types 20 and 21, codes above 22, and a NULL pool. */
-char *ConvertValueToSqlLiteral(const void *value, uint8_t type, struct apr_pool_t *pool);
+char *ConvertValueToSqlLiteral(const void *value, uint8_t type, MemPool *pool);
 
 /* One row of a table that pairs type codes with numbers of another system. */
 typedef struct CodeValuePair {

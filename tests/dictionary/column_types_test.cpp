@@ -1,6 +1,4 @@
 // Type names, and typed values converted from text and back, for every type code.
-#include <apr_general.h>
-#include <apr_pools.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -205,18 +203,19 @@ TEST(ConversionTest, CopyKeepsBytesAndLength) {
 class SqlLiteralTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(apr_initialize(), APR_SUCCESS);
-    ASSERT_EQ(apr_pool_create(&pool_, nullptr), APR_SUCCESS);
+    ASSERT_TRUE(InitializeMemPool());
+    pool_ = CreateSubPool();
+    ASSERT_NE(pool_, nullptr);
   }
   void TearDown() override {
-    apr_pool_destroy(pool_);
-    apr_terminate();
+    DestroySubPool(pool_);
+    ShutdownMemPool();
   }
   std::string Literal(const void *value, int type) {
     const char *text = ConvertValueToSqlLiteral(value, static_cast<uint8_t>(type), pool_);
     return text != nullptr ? text : "<null>";
   }
-  apr_pool_t *pool_ = nullptr;
+  MemPool *pool_ = nullptr;
 };
 
 TEST_F(SqlLiteralTest, EveryCode) {

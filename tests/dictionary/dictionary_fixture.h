@@ -16,6 +16,7 @@ namespace corbel_test {
 class DictionaryTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    InitMutex();
     ASSERT_TRUE(InitLog());
     ASSERT_TRUE(SetLogConfig("dictionary.log", (dir_ / "logs").c_str(), 0, nullptr, 4));
     ASSERT_TRUE(OpenLogFile());
