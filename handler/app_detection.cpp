@@ -24,9 +24,10 @@ std::optional<std::string> RecordKey(const char *suffix) {
   path += gv_runSettings.productName.value_or("");
   path += suffix;
   if (path.size() > kMaxRecordKeyLength) {
-    LogError("App-detection key for the product %s%s is %zu characters long, more than the "
-             "%zu a record key may have; the record is left alone\n",
-             gv_runSettings.productName.value_or("").c_str(), suffix, path.size(), kMaxRecordKeyLength);
+    LogError("App-detection key for the product %s%s is %d characters long, more than the "
+             "%d a record key may have; the record is left alone\n",
+             gv_runSettings.productName.value_or("").c_str(), suffix, static_cast<int>(path.size()),
+             static_cast<int>(kMaxRecordKeyLength));
     return std::nullopt;
   }
   return path;
