@@ -8,6 +8,9 @@
 #include <corbel/strings.h>
 #include <corbel/dates.h>
 #include <corbel/vector.h>
+#include <corbel/oid.h>
+#include <corbel/threads.h>
+#include <corbel/hashtable.h>
 #include <corbel/root.h>
 #include <corbel/dictionary.h>
 #include <corbel/rowobject.h>
