@@ -26,7 +26,7 @@ WINESERVER=$(find_tool wineserver wineserver64) || { echo "wine-tests: no winese
 export WINE WINESERVER WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 
-for exe in ovravelin exitcode sleeper uninstaller; do
+for exe in ovravelin exitcode sleeper uninstaller platform_check; do
   [[ -f $build/bin/$exe.exe ]] || { echo "wine-tests: $build/bin/$exe.exe is missing"; exit 1; }
 done
 
@@ -50,4 +50,4 @@ fi
 export OVR_WINE_BUILD=$build OVR_WINE_TEMPLATE=$template OVR_WINE_RUNS=$build/wine/runs
 rm -rf "$OVR_WINE_RUNS"
 mkdir -p "$OVR_WINE_RUNS"
-timeout 600 bash tests/wine/suite.sh
+timeout 300 bash tests/wine/suite.sh

@@ -66,7 +66,9 @@ scenario() {
   fi
 }
 
-# wine ARGS...: one Wine call in the working directory, bounded in time.
+# wine ARGS...: one Wine call in the working directory, bounded in time. Its output must
+# go to a file, never into a pipe: Wine's services, started by the first call of a prefix,
+# inherit the descriptors and would hold a pipe open (see wine_out).
 wine() {
   local prefix=()
   if [[ -n $clock_offset ]]; then
@@ -76,11 +78,21 @@ wine() {
   (cd "$drive_c/ovr/work" && timeout "${WINE_TIMEOUT:-60}" "${prefix[@]}" "$WINE" "$@")
 }
 
+# wine_out ARGS...: a Wine call whose standard output (line ends as on Unix) is printed
+# after the call has ended; its status is the call's.
+wine_out() {
+  local file=$scenario_dir/output.txt status
+  wine "$@" >"$file" 2>"$scenario_dir/errors.txt"
+  status=$?
+  tr -d '\r' <"$file"
+  return $status
+}
+
 # handler ARGS...: runs the program; sets `rc` to its full exit code and `out` to its
 # standard output.
 handler() {
   rm -f "$drive_c/ovr/rc.txt"
-  out=$(wine 'C:\ovr\bin\exitcode.exe' 'C:\ovr\rc.txt' 'C:\ovr\bin\ovravelin.exe' "$@" 2>/dev/null | tr -d '\r')
+  out=$(wine_out 'C:\ovr\bin\exitcode.exe' 'C:\ovr\rc.txt' 'C:\ovr\bin\ovravelin.exe' "$@")
   rc=$(tr -d '\r\n' <"$drive_c/ovr/rc.txt" 2>/dev/null)
   [[ -n $rc ]] || rc="(none)"
 }
@@ -106,8 +118,17 @@ reg_text() {
 # reg_value KEY NAME: the data of a value as reg.exe shows it ("0x1" for a DWORD); empty
 # when the value or key is missing. KEY is written as in reg.exe ("HKLM\...").
 reg_value() {
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+  wine_out reg query "$1" /v "$2" |
     awk -v n="$2" 'tolower($1) == tolower(n) { print $NF }'
+}
+
+# reg_export KEY: the key's export as UTF-8 text with Unix line ends (reg.exe writes
+# UTF-16, which keeps every character; its console output does not).
+reg_export() {
+  wine reg export "$1" 'C:\ovr\export.reg' /y >/dev/null 2>&1
+  [[ -f $drive_c/ovr/export.reg ]] || return 1
+  iconv -f UTF-16 -t UTF-8 "$drive_c/ovr/export.reg" | tr -d '\r'
+  rm -f "$drive_c/ovr/export.reg"
 }
 
 # reg_key_exists KEY

@@ -7,6 +7,21 @@ source "$here/lib.sh"
 
 AGENT='HKLM\SOFTWARE\Wow6432Node\Velmora\Orvanta\OVAgent'
 
+# ---- the platform backend on the system's own calls ----
+
+scenario platform-backend
+cp "$OVR_WINE_BUILD/bin/platform_check.exe" "$OVR_WINE_BUILD/bin/sleeper.exe" "$drive_c/tools/"
+out=$(wine_out 'C:\tools\platform_check.exe' 'C:\tools\sleeper.exe' 'probe-marker_%')
+status=$?
+[[ -z $out ]] || echo "$out" | sed 's/^/  /'
+expect_eq "backend checks' status" "$status" 0
+# What the backend wrote, seen from outside: the 32-bit view is Wow6432Node.
+expect_key 'HKLM\SOFTWARE\Wow6432Node\OvrProbe\Entry'
+expect_no_key 'HKLM\SOFTWARE\OvrProbe'
+expect_key 'HKLM\SOFTWARE\OvrProbe64'
+expect_eq "REG_SZ written wide" \
+  "$(reg_export 'HKLM\SOFTWARE\Wow6432Node\OvrProbe\Entry' | grep '^"Name"=')" '"Name"="café"'
+
 # ---- the run ----
 
 scenario run-without-product
