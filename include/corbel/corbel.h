@@ -14,5 +14,6 @@
 #include <corbel/root.h>
 #include <corbel/dictionary.h>
 #include <corbel/rowobject.h>
+#include <corbel/criteria.h>
 
 #endif /* CORBEL_CORBEL_H */
