@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs each libFuzzer target in the given directory for FUZZ_SECONDS on its seed corpus.
 set -euo pipefail
-bindir=$1
+bindir=$(cd "$1" && pwd)  # the fuzzers run in their own work directories
 seconds=${FUZZ_SECONDS:-15}
 root=$(cd "$(dirname "$0")/.." && pwd)
 shopt -s nullglob
