@@ -35,6 +35,17 @@ step("build with find_package" ${CMAKE_COMMAND} --build ${work}/cmake-build)
 step("run the find_package program" ${work}/cmake-build/corbel_consumer)
 message(STATUS "find_package program: ${step_output}")
 
+# The sample dictionary through the public interface, from a directory without ../data so
+# that the list is found under the framework root.
+file(MAKE_DIRECTORY ${work}/run/bin)
+execute_process(COMMAND ${work}/cmake-build/corbel_dictionary_reader ${EXAMPLES_ROOT}
+  WORKING_DIRECTORY ${work}/run/bin
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+file(READ ${CONSUMER_DIR}/dictionary_reader.expected expected)
+if(NOT rc EQUAL 0 OR NOT out STREQUAL expected)
+  message(FATAL_ERROR "dictionary reader (${rc}):\n${out}\n${err}\nexpected:\n${expected}")
+endif()
+
 # pkg-config corbel
 step("pkg-config" ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/lib/pkgconfig
   ${PKG_CONFIG} --cflags --libs corbel)
