@@ -36,7 +36,7 @@ end_scenario() {
   timeout 30 "$WINESERVER" -k >/dev/null 2>&1
   timeout 30 "$WINESERVER" -w >/dev/null 2>&1
   if ((scenario_failures == 0)); then
-    echo "ok   $scenario_name"
+    echo "ok   $scenario_name ($((SECONDS - scenario_start)) s)"
   else
     echo "FAIL $scenario_name ($scenario_failures failed checks; files in $scenario_dir)"
   fi
@@ -50,6 +50,7 @@ scenario() {
   end_scenario
   scenario_name=$1
   scenario_failures=0
+  scenario_start=$SECONDS
   scenario_dir=$OVR_WINE_RUNS/$1
   mkdir -p "$scenario_dir"
   copy_template "$scenario_dir/prefix"
@@ -152,8 +153,9 @@ start_program() {
 # running NAME: a process of the scenario's prefix runs C:\apps\NAME.
 running() {
   local pid
-  for pid in $(pgrep -f "apps.$1" 2>/dev/null); do
-    [[ $(tr '\0' '\n' </proc/$pid/environ 2>/dev/null | grep -c "^WINEPREFIX=$WINEPREFIX\$") -gt 0 ]] && return 0
+  for pid in $(pgrep -f 'apps' 2>/dev/null); do
+    tr '\0' ' ' </proc/$pid/cmdline 2>/dev/null | grep -qiF -- "\\apps\\$1" || continue
+    tr '\0' '\n' </proc/$pid/environ 2>/dev/null | grep -qxF -- "WINEPREFIX=$WINEPREFIX" && return 0
   done
   return 1
 }
