@@ -42,9 +42,9 @@ void BreakRegistryStore(std::string_view problem);
 
 struct Process {
   uint32_t pid = 0;               // 0: the next free id is given
-  std::string imageName;          // name in the snapshot, for example "notepad++.exe"
-  std::string modulePath;         // full path of its executable
-  std::u16string commandLine;     // what the command-line query returns
+  std::string imageName = {};          // name in the snapshot, for example "notepad++.exe"
+  std::string modulePath = {};         // full path of its executable
+  std::u16string commandLine = {};     // what the command-line query returns
   uint32_t openError = 0;         // non-zero: OpenProcessById fails with it
   uint32_t modulePathError = 0;   // non-zero: QueryProcessModulePath fails with it
   uint32_t terminateError = 0;    // non-zero: TerminateProcessHandle fails with it
@@ -89,9 +89,9 @@ void SetProgram(std::string_view commandLineStart, Program program);
 
 // One launch as the code under test made it.
 struct Launch {
-  std::string commandLine;
+  std::string commandLine = {};
   bool hasWorkingDirectory;        // a working directory was given
-  std::string workingDirectory;
+  std::string workingDirectory = {};
   uint32_t waitedMilliseconds;     // the time limit of the last wait (0: never waited)
   bool terminated;                 // terminated by the caller
   uint32_t terminateExitCode;      // the exit code it was terminated with

@@ -40,13 +40,18 @@ bool ReadExe(uint32_t pid, std::string &path) {
   return true;
 }
 
+// The process's image name; empty for a process that has ended but not been collected
+// (the system lists no ended processes).
 std::string ImageName(uint32_t pid) {
   std::string path;
   if (ReadExe(pid, path)) return path.substr(path.rfind('/') + 1);
-  std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
-  std::string name;
-  std::getline(comm, name);
-  return name;
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  size_t close = line.rfind(')');
+  if (close == std::string::npos || close + 2 >= line.size() || line[close + 2] == 'Z') return {};
+  size_t open = line.find('(');
+  return line.substr(open + 1, close - open - 1);
 }
 
 bool Exists(uint32_t pid) {

@@ -1,0 +1,162 @@
+// Processes on Linux: snapshots, module paths, termination, launching with a time limit,
+// command-line splitting and the command-line query.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/machine.h"
+#include "platform/posix/command_line.h"
+#include "platform/process.h"
+#include "platform/process_query.h"
+#include "tests/common/temp_dir.h"
+
+namespace {
+
+using namespace ovr::platform;
+namespace fs = std::filesystem;
+
+TEST(CommandLineTest, SplitsByTheWindowsRules) {
+  struct Case {
+    const char *line;
+    std::vector<std::string> args;
+  };
+  const Case cases[] = {
+      {"MsiExec.exe /X{81922150} /qn /norestart", {"MsiExec.exe", "/X{81922150}", "/qn", "/norestart"}},
+      {"\"C:\\Program Files\\A\\unins000.exe\" /VERYSILENT",
+       {"C:\\Program Files\\A\\unins000.exe", "/VERYSILENT"}},
+      {"  prog   a\tb  ", {"prog", "a", "b"}},
+      {"p \"a b\" c\"d e\"f", {"p", "a b", "cd ef"}},
+      {"p a\\\\b \\\\\\\\\"x y\" \\\"q\\\"", {"p", "a\\\\b", "\\\\x y", "\"q\""}},
+      {"p \"say \"\"hi\"\"\"", {"p", "say \"hi\""}},
+      {"p \"\" x", {"p", "", "x"}},
+      {"C:\\dir\\p.exe a\\", {"C:\\dir\\p.exe", "a\\"}},
+      {"\"unclosed prog", {"unclosed prog"}},
+      {"", {}},
+  };
+  for (const auto &c : cases) {
+    EXPECT_EQ(SplitCommandLine(c.line), c.args) << c.line;
+  }
+}
+
+class ProcessTest : public ::testing::Test {
+ protected:
+  // A copy of the system's sleep program under `name`, as a product's executable runs, in a
+  // directory whose name the command-line query can look for.
+  std::string Sleeper(const std::string &name) {
+    fs::create_directories(dir.path() / "Pdfsam-Community");
+    fs::path path = dir.path() / "Pdfsam-Community" / name;
+    fs::copy_file("/bin/sleep", path);
+    return path.string();
+  }
+
+  static uint32_t Run(const std::string &line, const char *workingDirectory, uint32_t &exitCode,
+                      uint32_t limit = 10000) {
+    ProcessHandle child;
+    if (uint32_t code = LaunchProcess(line, workingDirectory, child)) return code;
+    if (WaitForProcessExit(child, limit) != WaitOutcome::Ended) return kWaitTimeout;
+    return QueryProcessExitCode(child, exitCode);
+  }
+
+  ovr::testing::TempDir dir;
+};
+
+TEST_F(ProcessTest, LaunchReportsTheExitCodeOrWhyNothingStarted) {
+  uint32_t exitCode = 99;
+  EXPECT_EQ(Run("sh -c \"exit 3\"", nullptr, exitCode), kErrorSuccess);
+  EXPECT_EQ(exitCode, 3u);
+  EXPECT_EQ(Run("no-such-program-anywhere /S", nullptr, exitCode), kErrorFileNotFound);
+  EXPECT_EQ(Run("/no/such/dir/prog", nullptr, exitCode), kErrorFileNotFound);
+  EXPECT_EQ(Run("sh -c true", (dir / "missing").c_str(), exitCode), kErrorDirectory);
+  EXPECT_EQ(LastErrorCode(), kErrorDirectory);
+}
+
+TEST_F(ProcessTest, LaunchRunsInTheWorkingDirectoryAndFindsProgramsOnPath) {
+  fs::create_directory(dir.path() / "bin");
+  // A stand-in installer that records its arguments and where it ran.
+  std::ofstream(dir.path() / "bin" / "MsiExec.exe")
+      << "#!/bin/sh\necho \"$@\" > \"$(pwd)/args.txt\"\nexit 1641\n";
+  fs::permissions(dir.path() / "bin" / "MsiExec.exe", fs::perms::owner_all);
+  std::string path = std::getenv("PATH");
+  setenv("PATH", ((dir.path() / "bin").string() + ":" + path).c_str(), 1);
+  uint32_t exitCode = 0;
+  fs::create_directory(dir.path() / "work");
+  EXPECT_EQ(Run("MsiExec /X{GUID} /qn \"A B\"", (dir / "work").c_str(), exitCode), kErrorSuccess);
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(exitCode, 1641u % 256);
+  EXPECT_EQ(ovr::testing::ReadFile(dir.path() / "work" / "args.txt"), "/X{GUID} /qn A B\n");
+}
+
+TEST_F(ProcessTest, AChildOverItsTimeLimitIsTerminated) {
+  ProcessHandle child;
+  ASSERT_EQ(LaunchProcess("sleep 30", nullptr, child), kErrorSuccess);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(WaitForProcessExit(child, 200), WaitOutcome::TimedOut);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+  uint32_t exitCode = 0;
+  ASSERT_EQ(QueryProcessExitCode(child, exitCode), kErrorSuccess);
+  EXPECT_EQ(exitCode, kStillActive);
+  EXPECT_EQ(TerminateProcessHandle(child, 0), kErrorSuccess);
+  EXPECT_EQ(WaitForProcessExit(child, 5000), WaitOutcome::Ended);
+  ASSERT_EQ(QueryProcessExitCode(child, exitCode), kErrorSuccess);
+  EXPECT_EQ(exitCode, 0u);
+}
+
+TEST_F(ProcessTest, SnapshotFindsAProductByImageNameAndTerminatesIt) {
+  std::string exe = Sleeper("notepad++.exe");
+  ProcessHandle child;
+  ASSERT_EQ(LaunchProcess("\"" + exe + "\" 30", nullptr, child),
+            kErrorSuccess);
+  uint32_t pid = 0;
+  // The executable shows up once the child has replaced itself with it.
+  for (int i = 0; i < 200 && pid == 0; ++i) {
+    std::vector<ProcessEntry> snapshot;
+    ASSERT_TRUE(TakeProcessSnapshot(snapshot));
+    bool self = false;
+    for (const auto &e : snapshot) {
+      if (e.imageName == "notepad++.exe") pid = e.pid;
+      if (e.pid == CurrentProcessId()) self = e.imageName == "test_platform_process";
+    }
+    EXPECT_TRUE(self);
+    if (pid == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_NE(pid, 0u);
+
+  ProcessHandle process;
+  ASSERT_EQ(OpenProcessById(pid, ProcessAccess::Inspect, process), kErrorSuccess);
+  std::string module;
+  ASSERT_EQ(QueryProcessModulePath(process, module), kErrorSuccess);
+  EXPECT_EQ(module, exe);
+
+  ProcessQuery query;
+  ProcessQueryStep step;
+  ASSERT_EQ(ConnectProcessQuery(query, step), 0);
+  std::vector<std::u16string> lines;
+  ASSERT_EQ(QueryProcessCommandLines(query, u"pdfsam-community", lines), 0);
+  std::u16string wideExe(exe.begin(), exe.end());
+  EXPECT_EQ(lines, std::vector<std::u16string>{wideExe + u" 30"});
+
+  ASSERT_EQ(OpenProcessById(pid, ProcessAccess::Terminate, process), kErrorSuccess);
+  uint32_t exitCode = 0;
+  ASSERT_EQ(QueryProcessExitCode(process, exitCode), kErrorSuccess);
+  EXPECT_EQ(exitCode, kStillActive);
+  EXPECT_EQ(TerminateProcessHandle(process, exitCode), kErrorSuccess);
+  EXPECT_EQ(WaitForProcessExit(child, 5000), WaitOutcome::Ended);
+  EXPECT_EQ(OpenProcessById(pid, ProcessAccess::Inspect, process), kErrorInvalidParameter);
+}
+
+TEST(MachineTest, UptimeFollowsTheBootClock) {
+  double seconds = 0;
+  std::ifstream("/proc/uptime") >> seconds;
+  uint64_t ms = UptimeMilliseconds();
+  EXPECT_NEAR(static_cast<double>(ms) / 1000.0, seconds, 2.0);
+  EXPECT_FALSE(SystemDirectory().empty());
+}
+
+}  // namespace
