@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "handler/run_settings.h"
 #include "platform/error.h"
 #include "platform/process.h"
 #include "platform/system.h"
@@ -112,6 +113,15 @@ int execute(const char *workingDir, const char *commandLine, char **remarks, int
           *remarks ? *remarks : "", commandLine);
   LogInfo("@@@@@@@@ End Of execute Method @@@@@@@@ \n");
   return static_cast<int>(result);
+}
+
+Executed ExecuteInSystemDirectory(const std::string &commandLine, int minutes) {
+  char *remarks = nullptr;
+  const int result =
+      execute(gv_runSettings.systemDirectory.c_str(), commandLine.c_str(), &remarks, minutes);
+  Executed executed{result, remarks ? remarks : ""};
+  std::free(remarks);
+  return executed;
 }
 
 char *GetSystemErrorText(uint32_t code) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace ovr {
 
@@ -12,6 +13,13 @@ namespace ovr {
 // error code of a failed step. `*remarks` receives a new text (the caller frees it with
 // free): the system's message for the real exit code or error.
 int execute(const char *workingDir, const char *commandLine, char **remarks, int minutes);
+
+// `execute` of `commandLine` in the run's system directory, the remarks kept as a string.
+struct Executed {
+  int result;           // as execute returns it
+  std::string remarks;  // the system's text for the exit code or error
+};
+Executed ExecuteInSystemDirectory(const std::string &commandLine, int minutes);
 
 // The system's one-line message text for `code`, blanks trimmed, or "Unknown Error"; logged
 // at ERROR with the code when it is non-zero, at INFO otherwise. A new text (free it).

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "handler/ascii_case.h"
 #include "handler/run_settings.h"
 #include "platform/error.h"
 #include "platform/machine.h"
@@ -25,18 +26,6 @@ namespace {
 
 // Image names are compared over this many characters at most.
 constexpr size_t kImageNameCompareLength = 15;
-
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
-// Equal without regard to ASCII case over at most `limit` characters.
-bool SameImageName(const std::string &a, const char *b, size_t limit) {
-  size_t i = 0;
-  for (; i < limit && i < a.size() && b[i]; ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  if (i == limit) return true;
-  return i == a.size() && b[i] == '\0';
-}
 
 // The directory filter: the process counts only when its executable lies under the
 // directory text the agent gave.
@@ -72,7 +61,7 @@ uint32_t IsProcessRunning(const char *exeName) {
   const uint32_t self = platform::CurrentProcessId();
   const std::string dir = gv_runSettings.processRunningDir.value_or("");
   for (const platform::ProcessEntry &p : processes) {
-    if (!SameImageName(p.imageName, exeName, kImageNameCompareLength)) continue;
+    if (!EqualsIgnoringAsciiCase(p.imageName, exeName, kImageNameCompareLength)) continue;
     if (p.pid == self) continue;
     if (!dir.empty() && !InRunningDir(p.pid, dir)) continue;
     return p.pid;
@@ -116,7 +105,7 @@ bool KillProcesses(const char *exeName) {
   LogDebug("Process name to kill : %s\n", exeName);
   bool found = false;
   for (const platform::ProcessEntry &p : processes) {
-    if (!SameImageName(p.imageName, exeName, std::string::npos)) continue;
+    if (!EqualsIgnoringAsciiCase(p.imageName, exeName)) continue;
     if (Terminate(p.pid)) {
       LogDebug("App Killed......\n");
     } else {

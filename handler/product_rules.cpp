@@ -10,6 +10,7 @@
 #include <string>
 
 #include "handler/app_detection.h"
+#include "handler/ascii_case.h"
 #include "handler/launcher.h"
 #include "handler/process_check.h"
 #include "handler/run_settings.h"
@@ -23,7 +24,7 @@ namespace {
 constexpr int kShortLimit = 20;  // minutes for an MSI uninstall of a known product code
 constexpr int kLongLimit = 40;   // minutes for an uninstall string read from the registry
 
-const std::string kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const std::string kUninstallKey = kUninstallKeyPath;
 
 // ---- building blocks -------------------------------------------------------------------
 
@@ -55,33 +56,17 @@ bool CheckListOfExe(bool announceEach) {
 
 bool ClearRequested() { return gv_runSettings.clearAppDetection != 0; }
 
-// A command run from the system directory; the remarks text is logged by the caller's line.
-struct RunResult {
-  int code;
-  std::string remarks;
-};
-
-RunResult Run(const std::string &command, int minutes) {
-  char *remarks = nullptr;
-  const int code = execute(gv_runSettings.systemDirectory.c_str(), command.c_str(), &remarks, minutes);
-  RunResult result{code, remarks ? remarks : ""};
-  std::free(remarks);
-  return result;
-}
-
 // An MSI uninstall by product code whose outcome is logged with the product's own line.
 void RunMsi(const char *command, const char *statusFormat) {
-  const RunResult r = Run(command, kShortLimit);
-  LogInfo(statusFormat, r.code, r.remarks.c_str());
+  const Executed r = ExecuteInSystemDirectory(command, kShortLimit);
+  LogInfo(statusFormat, r.result, r.remarks.c_str());
 }
 
-// The text of a REG_SZ value (default view, or the Ex operation's view), or nothing.
+// The text of a value (ReadRegSZ, or ReadRegSZEx with `ex`) into `out`; false when unreadable.
 bool ReadText(const std::string &path, const char *valueName, std::string &out, bool ex = false) {
-  std::optional<std::string> text;
-  const uint32_t rc = ex ? ReadRegSZEx(platform::RegRoot::LocalMachine, path.c_str(), valueName, text)
-                         : ReadRegSZ(platform::RegRoot::LocalMachine, path.c_str(), valueName, text);
-  if (rc != 0 || !text) return false;
-  out = *text;
+  std::optional<std::string> text = ReadUninstallText(path, valueName, ex);
+  if (!text) return false;
+  out = std::move(*text);
   return true;
 }
 
@@ -153,8 +138,8 @@ RuleOutcome DvdFab10() {
   const auto uninstall = [](const char *entry) {
     std::string command;
     if (!ReadText(kUninstallKey + entry, "QuietUninstallString", command)) return false;
-    const RunResult r = Run(command, kLongLimit);
-    LogInfo("Execution status for DVDFab10 Uninstallation : %d and remarks : %s\n", r.code,
+    const Executed r = ExecuteInSystemDirectory(command, kLongLimit);
+    LogInfo("Execution status for DVDFab10 Uninstallation : %d and remarks : %s\n", r.result,
             r.remarks.c_str());
     return true;
   };
@@ -189,19 +174,19 @@ RuleOutcome Inkscape() {
     LogInfo("systemDirectory:%s\n", s.systemDirectory.c_str());
     if (ReadText(msiEntry, "UninstallString", value)) {
       LogInfo("Inside msi uninstallation.\n");
-      LogInfo("The return value is %d", Run(msiCommand, kShortLimit).code);
+      LogInfo("The return value is %d", ExecuteInSystemDirectory(msiCommand, kShortLimit).result);
     }
     if (ReadText(exeEntry, "UninstallString", value)) {
       const std::string command = value + " /S";
       LogInfo("Inside exe uninstallation.%s is the uninstallation string\n", command.c_str());
-      LogInfo("The return value is %d", Run(command, kShortLimit).code);
+      LogInfo("The return value is %d", ExecuteInSystemDirectory(command, kShortLimit).result);
     }
   } else {
     s.gv_IsWow64 = 1;
     if (ReadText(msiEntry, "UninstallString", value, true)) {
-      Run(msiCommand, kShortLimit);
+      ExecuteInSystemDirectory(msiCommand, kShortLimit);
     } else if (ReadText(exeEntry, "UninstallString", value, true)) {
-      Run(value + " qn", kShortLimit);
+      ExecuteInSystemDirectory(value + " qn", kShortLimit);
     }
   }
   CreateRecord(edition);
@@ -242,7 +227,7 @@ RuleOutcome AuslogicsDiskDefrag() {
     return RuleOutcome::Clear;
   }
   LogInfo("The uninstall string is %s", command->c_str());
-  LogInfo("The return value is %d", Run(*command, kLongLimit).code);
+  LogInfo("The return value is %d", ExecuteInSystemDirectory(*command, kLongLimit).result);
   CreateRecord();
   return RuleOutcome::Clear;
 }
@@ -358,20 +343,12 @@ const Rule kRules[] = {
     {"FrostWire", {"FrostWire.exe"}, nullptr},
     {"VmwareHorizonClient", {"vmware-view.exe"}, nullptr},
     {"Zoom", {"Zoom.exe"}, nullptr},
-    {"PDFsamBasic", {}, PdfsamBasic},
     {"IZArc", {"IZArc.exe", "explorer.exe"}, nullptr},
+    {"PDFsamBasic", {}, PdfsamBasic},
     {"Defraggler", {"Defraggler.exe", "Defraggler64.exe"}, nullptr},
     {"CollageIt", {"CollageIt.exe"}, nullptr},
     {"AuslogicsDiskDefrag", {}, AuslogicsDiskDefrag},
 };
-
-bool EqualsIgnoringAsciiCase(const char *a, const char *b) {
-  for (; *a && *b; ++a, ++b) {
-    const auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-    if (fold(*a) != fold(*b)) return false;
-  }
-  return *a == *b;
-}
 
 }  // namespace
 

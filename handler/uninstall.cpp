@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "handler/app_detection.h"
+#include "handler/ascii_case.h"
 #include "handler/launcher.h"
 #include "handler/run_settings.h"
 #include "platform/error.h"
@@ -14,37 +15,21 @@
 
 namespace ovr {
 
-const char *const kUninstallKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
 namespace {
 
 constexpr size_t kValueBufferChars = 2048;  // terminator included
 constexpr int kUninstallLimit = 40;          // minutes
 
-// A REG_SZ value of the default view, or nothing when it cannot be read.
-std::optional<std::string> ReadText(const std::string &path, const char *valueName) {
+}  // namespace
+
+std::optional<std::string> ReadUninstallText(const std::string &keyPath, const char *valueName,
+                                             bool ex) {
   std::optional<std::string> text;
-  if (ReadRegSZ(platform::RegRoot::LocalMachine, path.c_str(), valueName, text) != 0) return std::nullopt;
+  const uint32_t rc = ex ? ReadRegSZEx(platform::RegRoot::LocalMachine, keyPath.c_str(), valueName, text)
+                         : ReadRegSZ(platform::RegRoot::LocalMachine, keyPath.c_str(), valueName, text);
+  if (rc != 0) return std::nullopt;
   return text;
 }
-
-int RunFromSystemDirectory(const std::string &command, int minutes) {
-  char *remarks = nullptr;
-  const int rc = execute(gv_runSettings.systemDirectory.c_str(), command.c_str(), &remarks, minutes);
-  std::free(remarks);
-  return rc;
-}
-
-bool EqualsIgnoringAsciiCase(const std::string &a, const char *b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i]; ++i) {
-    const auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return i == a.size() && b[i] == '\0';
-}
-
-}  // namespace
 
 void EnumerateUninstallKeys(std::vector<std::string> &names, const char *keyPath) {
   platform::RegKey key;
@@ -88,11 +73,11 @@ void UninstallByDisplayName(UninstallMatch match, UninstallCommand command, int 
   EnumerateUninstallKeys(names, kUninstallKeyPath);
   for (const std::string &name : names) {
     const std::string entry = kUninstallKeyPath + name;
-    const std::optional<std::string> displayName = ReadText(entry, "DisplayName");
+    const std::optional<std::string> displayName = ReadUninstallText(entry, "DisplayName");
     if (!displayName || !match(*displayName)) continue;
     const std::optional<std::string> commandLine = command(entry, name);
     if (!commandLine) continue;
-    LogInfo("The return value is %d", RunFromSystemDirectory(*commandLine, minutes));
+    LogInfo("The return value is %d", ExecuteInSystemDirectory(*commandLine, minutes).result);
     platform::DeleteRegistryKey(platform::RegRoot::LocalMachine, entry, 0);
     CreateAppDetectionKey();
   }
@@ -103,8 +88,8 @@ bool HipChatMatch(const std::string &displayName) {
 }
 
 std::optional<std::string> HipChatCommand(const std::string &entryPath, const std::string &) {
-  if (std::optional<std::string> quiet = ReadText(entryPath, "QuietUninstallString")) return quiet;
-  if (std::optional<std::string> plain = ReadText(entryPath, "UninstallString")) {
+  if (std::optional<std::string> quiet = ReadUninstallText(entryPath, "QuietUninstallString")) return quiet;
+  if (std::optional<std::string> plain = ReadUninstallText(entryPath, "UninstallString")) {
     return *plain + " /qn /norestart ALLUSERS=1";
   }
   return std::nullopt;
@@ -116,7 +101,7 @@ bool AdvancedInstallerMatch(const std::string &displayName) {
 
 std::optional<std::string> AdvancedInstallerCommand(const std::string &entryPath,
                                                     const std::string &subkeyName) {
-  if (!ReadText(entryPath, "UninstallString")) return std::nullopt;
+  if (!ReadUninstallText(entryPath, "UninstallString")) return std::nullopt;
   return "MsiExec.exe /X" + subkeyName + " /qn /norestart";
 }
 
@@ -137,7 +122,7 @@ void UninstallByRegistryValue() {
     command += " " + switches;
   }
   LogInfo("The uninstall string is %s", command.c_str());
-  LogInfo("The return value is %d", RunFromSystemDirectory(command, kUninstallLimit));
+  LogInfo("The return value is %d", ExecuteInSystemDirectory(command, kUninstallLimit).result);
   CreateAppDetectionKey();
 }
 

@@ -10,7 +10,7 @@
 namespace ovr {
 
 // "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\" under HKEY_LOCAL_MACHINE.
-extern const char *const kUninstallKeyPath;
+inline constexpr char kUninstallKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 // Appends the name of every subkey of `keyPath` (default view), in enumeration order; an
 // unopenable key adds nothing.
@@ -22,6 +22,11 @@ void EnumerateUninstallKeys(std::vector<std::string> &names, const char *keyPath
 // registry's code.
 uint32_t ReadUninstallValue(const char *keyPath, const char *valueName, bool view64,
                             std::string &text);
+
+// The text of value `valueName` of `keyPath` (ReadRegSZ; with `ex` ReadRegSZEx), or nothing
+// when it cannot be read.
+std::optional<std::string> ReadUninstallText(const std::string &keyPath, const char *valueName,
+                                             bool ex = false);
 
 // A rule's choice of entries (by display name) and the command it runs for one of them
 // (by the entry's path and subkey name); no command skips the entry.
