@@ -104,8 +104,12 @@ bool KillProcesses(const char *exeName) {
   platform::TakeProcessSnapshot(processes);
   LogDebug("Process name to kill : %s\n", exeName);
   bool found = false;
+  const uint32_t self = platform::CurrentProcessId();
   for (const platform::ProcessEntry &p : processes) {
     if (!EqualsIgnoringAsciiCase(p.imageName, exeName)) continue;
+    // Another instance of the handler named as a product is terminated, this one never:
+    // it would end the run without its exit code and the log's close line.
+    if (p.pid == self) continue;
     if (Terminate(p.pid)) {
       LogDebug("App Killed......\n");
     } else {

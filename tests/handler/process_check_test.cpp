@@ -76,11 +76,18 @@ TEST_F(ProcessCheckTest, FailedSnapshotCountsAsNotRunning) {
   EXPECT_EQ(Log(), "");
 }
 
-TEST_F(ProcessCheckTest, OwnProcessIsNeverRunning) {
+// The handler never counts or terminates itself; another instance of it is a process like
+// any other.
+TEST_F(ProcessCheckTest, OwnProcessIsLeftOut) {
+  EXPECT_EQ(IsProcessRunning("ovravelin.exe"), 0u);
+  EXPECT_FALSE(KillProcesses("ovravelin.exe"));
+  EXPECT_TRUE(fake::Terminations().empty());
+
   const uint32_t other = fake::AddProcess({.imageName = "ovravelin.exe"});
   EXPECT_EQ(IsProcessRunning("ovravelin.exe"), other);
-  fake::Reset();
-  EXPECT_EQ(IsProcessRunning("ovravelin.exe"), 0u);
+  EXPECT_TRUE(KillProcesses("ovravelin.exe"));
+  ASSERT_EQ(fake::Terminations().size(), 1u);
+  EXPECT_EQ(fake::Terminations()[0].pid, other);
 }
 
 // With -f, processes that cannot be opened or whose path cannot be read do not count.
