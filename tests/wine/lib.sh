@@ -1,16 +1,19 @@
-# The machinery of the Wine suite (sourced by suite.sh): one fresh prefix per scenario,
-# the handler run through exitcode.exe, registry set-up and reading through reg.exe, and
-# checks that count their failures.
+# The machinery of the Wine suite (sourced by suite.sh): machines (fresh Wine prefixes with
+# a wineserver of their own, optionally at a given uptime) and scenarios on them, the
+# handler run through exitcode.exe, registry set-up and reading through reg.exe, and checks
+# that count their failures.
 #
-# Inside a prefix: C:\ovr\bin holds the program, C:\ovr\work is the working directory of
-# each run (so the log is C:\ovr\logs\ovravelin.log), C:\apps holds stand-in product
-# programs and C:\tools the stand-in uninstaller.
+# Inside a prefix: C:\ovr\bin holds the program, C:\runs\SCENARIO\work is the working
+# directory of a scenario's runs (so its log is C:\runs\SCENARIO\logs\ovravelin.log),
+# C:\apps holds stand-in product programs and C:\tools the stand-in uninstaller, which
+# notes its calls in C:\tools\calls.txt.
 
 checks=0
 failures=0
+machine_name=""
 scenario_name=""
 scenario_failures=0
-# Offset of the scenario's clocks (seconds) when it sets the uptime; empty otherwise.
+# Offset of the machine's clocks (seconds) when it sets the uptime; empty otherwise.
 clock_offset=""
 
 # Files of the template that Wine only reads (libraries, programs) are shared with each
@@ -30,33 +33,20 @@ copy_template() {
   done < <(cd "$OVR_WINE_TEMPLATE" && find . -type f -print0)
 }
 
-# Ends the running scenario: stops its wineserver and prints its verdict.
-end_scenario() {
-  [[ -n $scenario_name ]] || return 0
-  timeout 30 "$WINESERVER" -k >/dev/null 2>&1
-  timeout 30 "$WINESERVER" -w >/dev/null 2>&1
-  if ((scenario_failures == 0)); then
-    echo "ok   $scenario_name ($((SECONDS - scenario_start)) s)"
-  else
-    echo "FAIL $scenario_name ($scenario_failures failed checks; files in $scenario_dir)"
-  fi
-  scenario_name=""
-}
-
-# scenario NAME [UPTIME-SECONDS]: a fresh prefix; with an uptime, every Wine call of the
-# scenario (and so its wineserver, which serves the tick count) sees the system as started
-# that many seconds ago.
-scenario() {
-  end_scenario
-  scenario_name=$1
-  scenario_failures=0
-  scenario_start=$SECONDS
-  scenario_dir=$OVR_WINE_RUNS/$1
-  mkdir -p "$scenario_dir"
-  copy_template "$scenario_dir/prefix"
-  export WINEPREFIX=$scenario_dir/prefix
+# machine NAME [UPTIME-SECONDS]: a fresh prefix. Its first Wine call starts the wineserver
+# and the system's services (the costly part, some seconds), so scenarios that need no
+# machine of their own share one. With an uptime, every Wine call on the machine (and so
+# its wineserver, which serves the tick count) sees the system as started that many
+# seconds ago.
+machine() {
+  end_machine
+  machine_name=$1
+  machine_dir=$OVR_WINE_RUNS/$1
+  mkdir -p "$machine_dir"
+  copy_template "$machine_dir/prefix"
+  export WINEPREFIX=$machine_dir/prefix
   drive_c=$WINEPREFIX/drive_c
-  mkdir -p "$drive_c/ovr/bin" "$drive_c/ovr/work" "$drive_c/apps" "$drive_c/tools"
+  mkdir -p "$drive_c/ovr/bin" "$drive_c/apps" "$drive_c/tools"
   cp "$OVR_WINE_BUILD/bin/ovravelin.exe" "$OVR_WINE_BUILD/bin/exitcode.exe" "$drive_c/ovr/bin/"
   cp "$OVR_WINE_BUILD/bin/uninstaller.exe" "$drive_c/tools/"
   clock_offset=""
@@ -65,6 +55,39 @@ scenario() {
     now=$(cut -d. -f1 /proc/uptime)
     clock_offset=$(($2 - now))
   fi
+}
+
+# Stops the machine's wineserver and with it every program of the prefix.
+end_machine() {
+  end_scenario
+  [[ -n $machine_name ]] || return 0
+  timeout 30 "$WINESERVER" -k >/dev/null 2>&1
+  timeout 30 "$WINESERVER" -w >/dev/null 2>&1
+  machine_name=""
+}
+
+# scenario NAME: a scenario on the current machine, with a working directory and a log of
+# its own and no stand-in programs running.
+scenario() {
+  end_scenario
+  scenario_name=$1
+  scenario_failures=0
+  scenario_start=$SECONDS
+  scenario_dir=$machine_dir/$1
+  mkdir -p "$scenario_dir" "$drive_c/runs/$1/work"
+  rm -f "$drive_c/tools/calls.txt"
+}
+
+# Ends the running scenario: stops the programs it started and prints its verdict.
+end_scenario() {
+  [[ -n $scenario_name ]] || return 0
+  stop_programs
+  if ((scenario_failures == 0)); then
+    echo "ok   $scenario_name ($((SECONDS - scenario_start)) s)"
+  else
+    echo "FAIL $scenario_name ($scenario_failures failed checks; files in $scenario_dir)"
+  fi
+  scenario_name=""
 }
 
 # wine ARGS...: one Wine call in the working directory, bounded in time. Its output must
@@ -76,7 +99,7 @@ wine() {
     prefix=(unshare --time --boottime "$clock_offset" --monotonic "$clock_offset")
     [[ $(id -u) -eq 0 ]] || prefix=(unshare --user --map-root-user --time --boottime "$clock_offset" --monotonic "$clock_offset")
   fi
-  (cd "$drive_c/ovr/work" && timeout "${WINE_TIMEOUT:-60}" "${prefix[@]}" "$WINE" "$@")
+  (cd "$drive_c/runs/$scenario_name/work" && timeout "${WINE_TIMEOUT:-60}" "${prefix[@]}" "$WINE" "$@")
 }
 
 # wine_out ARGS...: a Wine call whose standard output (line ends as on Unix) is printed
@@ -92,14 +115,16 @@ wine_out() {
 # handler ARGS...: runs the program; sets `rc` to its full exit code and `out` to its
 # standard output.
 handler() {
-  rm -f "$drive_c/ovr/rc.txt"
-  out=$(wine_out 'C:\ovr\bin\exitcode.exe' 'C:\ovr\rc.txt' 'C:\ovr\bin\ovravelin.exe' "$@")
-  rc=$(tr -d '\r\n' <"$drive_c/ovr/rc.txt" 2>/dev/null)
+  local result=$drive_c/runs/$scenario_name/rc.txt
+  rm -f "$result"
+  out=$(wine_out 'C:\ovr\bin\exitcode.exe' "C:\\runs\\$scenario_name\\rc.txt" \
+    'C:\ovr\bin\ovravelin.exe' "$@")
+  rc=$(tr -d '\r\n' <"$result" 2>/dev/null)
   [[ -n $rc ]] || rc="(none)"
 }
 
 # The log of the scenario's runs.
-log_file() { echo "$drive_c/ovr/logs/ovravelin.log"; }
+log_file() { echo "$drive_c/runs/$scenario_name/logs/ovravelin.log"; }
 
 # reg_import FILE: loads a .reg file (UTF-16 or 8-bit) into the scenario's registry.
 reg_import() {
@@ -150,14 +175,23 @@ start_program() {
   check_fail "start $name"
 }
 
-# running NAME: a process of the scenario's prefix runs C:\apps\NAME.
-running() {
+# The Unix ids of the programs under C:\apps\NAME (any, without NAME) of the machine.
+program_pids() {
   local pid
   for pid in $(pgrep -f 'apps' 2>/dev/null); do
-    tr '\0' ' ' </proc/$pid/cmdline 2>/dev/null | grep -qiF -- "\\apps\\$1" || continue
-    tr '\0' '\n' </proc/$pid/environ 2>/dev/null | grep -qxF -- "WINEPREFIX=$WINEPREFIX" && return 0
+    tr '\0' ' ' </proc/$pid/cmdline 2>/dev/null | grep -qiF -- "\\apps\\${1:-}" || continue
+    tr '\0' '\n' </proc/$pid/environ 2>/dev/null | grep -qxF -- "WINEPREFIX=$WINEPREFIX" && echo "$pid"
   done
-  return 1
+}
+
+# running NAME: a program of the machine runs C:\apps\NAME.
+running() { [[ -n $(program_pids "$1") ]]; }
+
+# Ends the stand-in programs that a scenario left running.
+stop_programs() {
+  local pids
+  pids=$(program_pids)
+  [[ -z $pids ]] || kill $pids 2>/dev/null
 }
 
 # ---- checks ----
@@ -206,7 +240,7 @@ expect_no_key() {
 
 # Prints the totals; the suite's status.
 summary() {
-  end_scenario
+  end_machine
   echo "wine suite: $checks checks, $failures failed"
   ((failures == 0))
 }

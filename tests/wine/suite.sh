@@ -7,6 +7,9 @@ source "$here/lib.sh"
 
 AGENT='HKLM\SOFTWARE\Wow6432Node\Velmora\Orvanta\OVAgent'
 
+# Scenarios that need no clock of their own share one machine.
+machine desk
+
 # ---- the platform backend on the system's own calls ----
 
 scenario platform-backend
@@ -31,50 +34,6 @@ expect_eq "exit code" "$rc" 0
 expect_log_re '^\[ [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}:[0-9]{3} \] \[ [0-9]+ \] \[INFO\] Log open time: '
 expect_log "] [INFO] product name is null"
 expect_no_log "Log close time"
-
-# ---- a check-only rule: running program, the force-kill window, Fast Startup ----
-
-# alwaysKillApps set (the agent's export has it): the running program is terminated even
-# two hours after start.
-scenario check-only-always-kill 7200
-reg_import "$here/fixtures/agent.reg"
-start_program notepad++.exe
-handler -n notepad++
-expect_eq "exit code" "$rc" 0
-expect_not_running notepad++.exe
-expect_log "alwaysKillApps is set so we are setting the uptime as 1"
-expect_log "This ia a startup event hence killing the products exe"
-expect_log "App Killed......"
-
-# Ten minutes after start, alwaysKillApps 0: inside the window of 15 minutes.
-scenario check-only-inside-window 600
-reg_text "[HKEY_LOCAL_MACHINE\SOFTWARE\Wow6432Node\Velmora\Orvanta\OVAgent\Patch]" \
-  '"alwaysKillApps"=dword:00000000'
-start_program notepad++.exe
-handler -n notepad++
-expect_eq "exit code" "$rc" 0
-expect_not_running notepad++.exe
-# (The log's lines end in CR LF on Windows.)
-expect_log_re 'the tick count is (59[0-9]|6[0-4][0-9])[0-9]{3}[^0-9]'
-expect_log "Force Kill Timeout : 15 mins."
-
-# Two hours after start without alwaysKillApps: postponed, the program left alone, and
-# Fast Startup switched off because hibernation is on.
-scenario check-only-outside-window 7200
-reg_import "$here/fixtures/power.reg"
-reg_text "[HKEY_LOCAL_MACHINE\SOFTWARE\Wow6432Node\Velmora\Orvanta\OVAgent\Patch]" \
-  '"alwaysKillApps"=dword:00000000'
-start_program notepad++.exe
-handler -n NOTEPAD++ -t 20
-expect_eq "exit code" "$rc" 20001
-expect_running notepad++.exe
-expect_log "Not a startup event hence not killing the product exe"
-expect_log "Force Kill Timeout : 20 mins."
-expect_log "!!! Fast Startup has been disabled"
-expect_eq "HiberbootEnabled" \
-  "$(reg_value 'HKLM\System\CurrentControlSet\Control\Session Manager\Power' HiberbootEnabled)" 0x0
-expect_eq "ovDisabledFastStartup" "$(reg_value "$AGENT\\Settings" ovDisabledFastStartup)" 0x1
-expect_no_key 'HKLM\SOFTWARE\Velmora\Orvanta\OVAgent\Settings'
 
 # ---- App-detection records ----
 
@@ -153,5 +112,52 @@ expect_eq "exit code" "$rc" 0
 expect_eq "standard output" "$out" "Pdfsam not Runningbefore closing wmiclosed wmi"
 expect_log "GetValuesUsingWMIQuery : Connected to ROOT\\CIMV2 WMI namespace"
 expect_no_log "The required Value is given by"
+
+# ---- a check-only rule: running program, the force-kill window, Fast Startup ----
+
+machine two-hours 7200
+
+# alwaysKillApps set (the agent's export has it): the running program is terminated even
+# two hours after start.
+scenario check-only-always-kill
+reg_import "$here/fixtures/agent.reg"
+start_program notepad++.exe
+handler -n notepad++
+expect_eq "exit code" "$rc" 0
+expect_not_running notepad++.exe
+expect_log "alwaysKillApps is set so we are setting the uptime as 1"
+expect_log "This ia a startup event hence killing the products exe"
+expect_log "App Killed......"
+
+# Two hours after start without alwaysKillApps: postponed, the program left alone, and
+# Fast Startup switched off because hibernation is on.
+scenario check-only-outside-window
+reg_import "$here/fixtures/power.reg"
+reg_text "[HKEY_LOCAL_MACHINE\SOFTWARE\Wow6432Node\Velmora\Orvanta\OVAgent\Patch]" \
+  '"alwaysKillApps"=dword:00000000'
+start_program notepad++.exe
+handler -n NOTEPAD++ -t 20
+expect_eq "exit code" "$rc" 20001
+expect_running notepad++.exe
+expect_log "Not a startup event hence not killing the product exe"
+expect_log "Force Kill Timeout : 20 mins."
+expect_log "!!! Fast Startup has been disabled"
+expect_eq "HiberbootEnabled" \
+  "$(reg_value 'HKLM\System\CurrentControlSet\Control\Session Manager\Power' HiberbootEnabled)" 0x0
+expect_eq "ovDisabledFastStartup" "$(reg_value "$AGENT\\Settings" ovDisabledFastStartup)" 0x1
+expect_no_key 'HKLM\SOFTWARE\Velmora\Orvanta\OVAgent\Settings'
+
+# Ten minutes after start, alwaysKillApps 0: inside the window of 15 minutes.
+machine ten-minutes 600
+scenario check-only-inside-window
+reg_text "[HKEY_LOCAL_MACHINE\SOFTWARE\Wow6432Node\Velmora\Orvanta\OVAgent\Patch]" \
+  '"alwaysKillApps"=dword:00000000'
+start_program notepad++.exe
+handler -n notepad++
+expect_eq "exit code" "$rc" 0
+expect_not_running notepad++.exe
+# (The log's lines end in CR LF on Windows.)
+expect_log_re 'the tick count is (59[0-9]|6[0-4][0-9])[0-9]{3}[^0-9]'
+expect_log "Force Kill Timeout : 15 mins."
 
 summary
