@@ -3,7 +3,6 @@
 // limits of 20 and 40 minutes themselves are tested on the platform double.)
 #include <gtest/gtest.h>
 
-#include <corbel/log.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -14,24 +13,13 @@
 #include <thread>
 
 #include "handler/launcher.h"
-#include "tests/common/temp_dir.h"
+#include "tests/handler/handler_log_fixture.h"
 
 namespace ovr::testing {
 namespace {
 
-class LauncherTest : public ::testing::Test {
+class LauncherTest : public HandlerLogTest {
  protected:
-  void SetUp() override {
-    InitLog();
-    SetLogConfig("ovravelin.log", dir_.path().c_str(), 100000, nullptr, 3);
-    OpenLogFile();
-    InitMutex();
-  }
-  void TearDown() override {
-    CloseLogFile();
-    ReleaseLogSettings();
-  }
-
   // A shell script in the test's directory; returns its path.
   std::string Script(const std::string &name, const std::string &body) {
     const std::string path = dir_ / name;
@@ -47,10 +35,6 @@ class LauncherTest : public ::testing::Test {
     std::free(text);
     return result;
   }
-
-  std::string Log() const { return StripLogPrefixes(ReadFile(dir_.path() / "ovravelin.log")); }
-
-  TempDir dir_;
 };
 
 // With a limit of 0 minutes the wait ends at once: the still-running child is terminated.
