@@ -15,5 +15,6 @@
 #include <corbel/dictionary.h>
 #include <corbel/rowobject.h>
 #include <corbel/criteria.h>
+#include <corbel/store.h>
 
 #endif /* CORBEL_CORBEL_H */
