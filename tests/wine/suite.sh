@@ -76,6 +76,17 @@ expect_eq "exit code" "$rc" 0
 expect_log "Reading from registry failed with error 13."
 expect_eq "uninstaller calls" "$(cat "$drive_c/tools/calls.txt" 2>/dev/null)" ""
 
+# An uninstall command whose program does not exist: reported, and the run goes on.
+scenario generic-uninstall-missing-program
+reg_text "[HKEY_LOCAL_MACHINE\SOFTWARE\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\GoneApp]" \
+  '"UninstallString"="C:\\tools\\unins000.exe /SILENT"'
+handler -n GoneApp -k 'GoneApp\UninstallString'
+expect_eq "exit code" "$rc" 0
+expect_log "execute : Failed to Create the Process for the application"
+expect_log_re '\[ERROR\] Error Code : 2 , Error Message : .+'
+expect_log "The return value is 2"
+expect_key "$AGENT\\AppDetection\\GoneApp"
+
 # ---- uninstall by display name: every HipChat entry ----
 
 scenario hipchat-two-entries
@@ -148,6 +159,17 @@ expect_eq "ovDisabledFastStartup" "$(reg_value "$AGENT\\Settings" ovDisabledFast
 expect_no_key 'HKLM\SOFTWARE\Velmora\Orvanta\OVAgent\Settings'
 
 # Ten minutes after start, alwaysKillApps 0: inside the window of 15 minutes.
+# -f: only a process whose executable lies there counts; the path is the process's own.
+scenario check-only-directory-filter
+start_program notepad++.exe
+handler -n notepad++ -f 'C:\elsewhere'
+expect_eq "exit code (elsewhere)" "$rc" 0
+expect_running notepad++.exe
+expect_log 'Module filename is: C:\apps\notepad++.exe'
+handler -n notepad++ -f 'C:\apps'
+expect_eq "exit code (its directory)" "$rc" 20001
+expect_running notepad++.exe
+
 machine ten-minutes 600
 scenario check-only-inside-window
 reg_text "[HKEY_LOCAL_MACHINE\SOFTWARE\Wow6432Node\Velmora\Orvanta\OVAgent\Patch]" \
