@@ -16,5 +16,6 @@
 #include <corbel/rowobject.h>
 #include <corbel/criteria.h>
 #include <corbel/store.h>
+#include <corbel/tabledata.h>
 
 #endif /* CORBEL_CORBEL_H */
