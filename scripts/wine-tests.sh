@@ -47,7 +47,18 @@ if [[ ! -f $stamp || $(cat "$stamp") != "$version" ]]; then
   echo "$version" >"$stamp"
 fi
 
+# Whatever happens to the suite, no wineserver (nor a program it serves) outlives it.
+stop_servers() {
+  local prefix
+  for prefix in "$OVR_WINE_RUNS"/*/prefix; do
+    [[ -d $prefix ]] && WINEPREFIX=$prefix timeout 30 "$WINESERVER" -k >/dev/null 2>&1
+  done
+  return 0
+}
+
 export OVR_WINE_BUILD=$build OVR_WINE_TEMPLATE=$template OVR_WINE_RUNS=$build/wine/runs
+stop_servers
 rm -rf "$OVR_WINE_RUNS"
 mkdir -p "$OVR_WINE_RUNS"
-timeout 300 bash tests/wine/suite.sh
+trap stop_servers EXIT
+timeout 600 bash tests/wine/suite.sh

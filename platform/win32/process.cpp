@@ -8,10 +8,6 @@
 #include "platform/error.h"
 #include "platform/win32/win32.h"
 
-// tlhelp32.h and psapi.h need the definitions of windows.h first.
-#include <psapi.h>
-#include <tlhelp32.h>
-
 struct ovr::platform::ProcessHandleData {
   win32::UniqueHandle process;
 };

@@ -7,11 +7,6 @@
 
 #include "platform/win32/win32.h"
 
-// The COM and WMI declarations need the definitions of windows.h first.
-#include <objbase.h>
-#include <oleauto.h>
-#include <wbemidl.h>
-
 namespace ovr::platform {
 
 namespace {

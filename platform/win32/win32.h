@@ -10,6 +10,13 @@
 #endif
 #include <windows.h>
 
+// These need the definitions of windows.h first.
+#include <objbase.h>
+#include <oleauto.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+#include <wbemidl.h>
+
 #include <memory>
 #include <type_traits>
 
