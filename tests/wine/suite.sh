@@ -112,6 +112,20 @@ expect_key "$UNINSTALL\\Other"
 expect_key "$AGENT\\AppDetection\\hipchat"
 expect_eq "records created" "$(grep -c 'RegCreateKeyEx: returns : 0' "$(log_file)")" 2
 
+# ---- edition records: inkscape ----
+
+scenario inkscape-32-bit-edition
+reg_text "[HKEY_LOCAL_MACHINE\SOFTWARE\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Inkscape]" \
+  '"UninstallString"="C:\\tools\\uninstaller.exe /edition=32"'
+handler -n inkscape -x 32
+expect_eq "exit code" "$rc" 0
+expect_eq "uninstaller calls" "$(head -1 "$drive_c/tools/calls.txt" 2>/dev/null | tr -d '\r')" \
+  'C:\tools\uninstaller.exe /edition=32 /S'
+expect_key "$AGENT\\AppDetection\\inkscape_32"
+handler -n inkscape -x 32 -c 1
+expect_eq "exit code (clear)" "$rc" 0
+expect_no_key "$AGENT\\AppDetection\\inkscape_32"
+
 # ---- a process found through its command line (WMI) ----
 
 # Wine fills in no other process's command line, so the query finds nothing here; the
