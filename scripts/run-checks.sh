@@ -6,6 +6,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 export CORBEL_REQUIRE_ENGINES=${CORBEL_REQUIRE_ENGINES:-1}
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
 if [[ -x scripts/engines.sh ]]; then
   scripts/engines.sh start || { echo "run-checks: test engines did not start"; exit 1; }
