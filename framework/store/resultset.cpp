@@ -1,0 +1,180 @@
+// Query result sets: built row by row by a database provider, read through a cursor.
+#include <corbel/resultset.h>
+
+#include <corbel/dates.h>
+#include <corbel/dictionary.h>
+#include <corbel/log.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <strings.h>
+
+#include "framework/sql/value_text.h"
+
+namespace {
+
+const ResultCell *CellAt(const ResultRow *row, int32_t index) {
+  const ResultCell *cell = row->firstCell;
+  for (int32_t i = 0; cell != nullptr && i < index; ++i) cell = cell->nextCell;
+  return cell;
+}
+
+// A cell as the listing shows it: numbers by their own width, dates through their text.
+std::string CellListingText(const ResultCell *cell, uint8_t type) {
+  if (cell == nullptr || cell->cellValue == nullptr) return "NULL";
+  if (type >= ZEL_SQL_DATE && type <= ZEL_SQL_DATETIME) {
+    char *text = ZelDateTimeToString(static_cast<const ZelDateTime *>(cell->cellValue));
+    std::string out = text != nullptr ? text : "NULL";
+    std::free(text);
+    return out;
+  }
+  if (type >= ZEL_SQL_TINYINT && type <= ZEL_SQL_DOUBLE) {
+    auto number = corbel::sql::NumberText(cell->cellValue, cell->cellLength, type);
+    if (number) return *number;
+  }
+  return std::string(static_cast<const char *>(cell->cellValue),
+                     strnlen(static_cast<const char *>(cell->cellValue), cell->cellLength));
+}
+
+}  // namespace
+
+extern "C" {
+
+ResultCell *AppendResultCell(ResultCell *firstCell, int32_t length, const void *value) {
+  auto *cell = static_cast<ResultCell *>(std::calloc(1, sizeof(ResultCell)));
+  if (cell == nullptr) return nullptr;
+  if (value != nullptr) {
+    if (length < 0) length = 0;
+    cell->cellValue = std::calloc(static_cast<size_t>(length) + 1, 1);
+    if (cell->cellValue == nullptr) {
+      std::free(cell);
+      return nullptr;
+    }
+    std::memcpy(cell->cellValue, value, static_cast<size_t>(length));
+    cell->cellLength = length;
+  }
+  if (firstCell == nullptr) return cell;
+  ResultCell *last = firstCell;
+  while (last->nextCell != nullptr) last = last->nextCell;
+  last->nextCell = cell;
+  return firstCell;
+}
+
+ResultRow *AppendResultRow(ResultRow *firstRow, ResultCell *firstCell) {
+  auto *row = static_cast<ResultRow *>(std::calloc(1, sizeof(ResultRow)));
+  if (row == nullptr) return nullptr;
+  row->firstCell = firstCell;
+  if (firstRow == nullptr) return row;
+  ResultRow *last = firstRow;
+  while (last->nextResultRow != nullptr) last = last->nextResultRow;
+  last->nextResultRow = row;
+  return firstRow;
+}
+
+ResultSet *CreateResultSet(ResultRow *firstRow, ResultColumn *columns, int32_t columnCount) {
+  auto *set = static_cast<ResultSet *>(std::calloc(1, sizeof(ResultSet)));
+  if (set == nullptr) return nullptr;
+  set->columnCount = columnCount;
+  set->resultColumns = columns;
+  set->firstResultRow = firstRow;
+  for (const ResultRow *row = firstRow; row != nullptr; row = row->nextResultRow) ++set->rowCount;
+  return set;
+}
+
+ResultRow *GotoNextResultRow(ResultSet *set) {
+  if (set == nullptr) return nullptr;
+  // At the end the cursor stays on the last row, so that further calls keep returning NULL.
+  if (set->currentResultRow == nullptr) {
+    set->currentResultRow = set->firstResultRow;
+    return set->currentResultRow;
+  }
+  if (set->currentResultRow->nextResultRow == nullptr) return nullptr;
+  set->currentResultRow = set->currentResultRow->nextResultRow;
+  return set->currentResultRow;
+}
+
+void ResetResultSetCursor(ResultSet *set) {
+  if (set != nullptr) set->currentResultRow = nullptr;
+}
+
+const void *GetResultColumnValue(const char *columnName, int32_t *length, const ResultSet *set) {
+  if (length != nullptr) *length = 0;
+  if (set == nullptr || columnName == nullptr || set->currentResultRow == nullptr) return nullptr;
+  for (int32_t i = 0; i < set->columnCount; ++i) {
+    const char *name = set->resultColumns[i].columnName;
+    if (name == nullptr || strcasecmp(name, columnName) != 0) continue;
+    const ResultCell *cell = CellAt(set->currentResultRow, i);
+    if (cell == nullptr) return nullptr;
+    if (length != nullptr) *length = cell->cellLength;
+    return cell->cellValue;
+  }
+  return nullptr;
+}
+
+uint8_t GetResultColumnType(const char *columnName, const ResultSet *set) {
+  if (set == nullptr || columnName == nullptr) return 0;
+  for (int32_t i = 0; i < set->columnCount; ++i) {
+    const char *name = set->resultColumns[i].columnName;
+    if (name != nullptr && strcasecmp(name, columnName) == 0) return set->resultColumns[i].columnType;
+  }
+  return 0;
+}
+
+const char *GetResultColumnName(int32_t index, const ResultSet *set) {
+  if (set == nullptr || index < 0 || index >= set->columnCount) return nullptr;
+  return set->resultColumns[index].columnName;
+}
+
+void PrintResultSet(const ResultSet *set) {
+  if (set == nullptr) return;
+  std::string line;
+  for (int32_t i = 0; i < set->columnCount; ++i) {
+    const char *name = set->resultColumns[i].columnName;
+    line += name != nullptr ? name : "";
+    line += '\t';
+  }
+  LogDebug("%s\n", line.c_str());
+  for (const ResultRow *row = set->firstResultRow; row != nullptr; row = row->nextResultRow) {
+    line.clear();
+    const ResultCell *cell = row->firstCell;
+    for (int32_t i = 0; i < set->columnCount && cell != nullptr; ++i, cell = cell->nextCell) {
+      line += CellListingText(cell, set->resultColumns[i].columnType);
+      line += '\t';
+    }
+    LogDebug("%s\n", line.c_str());
+  }
+}
+
+void FreeResultCells(ResultCell *firstCell) {
+  while (firstCell != nullptr) {
+    ResultCell *next = firstCell->nextCell;
+    std::free(firstCell->cellValue);
+    std::free(firstCell);
+    firstCell = next;
+  }
+}
+
+void FreeResultRows(ResultRow *firstRow) {
+  while (firstRow != nullptr) {
+    ResultRow *next = firstRow->nextResultRow;
+    FreeResultCells(firstRow->firstCell);
+    std::free(firstRow);
+    firstRow = next;
+  }
+}
+
+void FreeResultColumns(ResultColumn *columns, int32_t columnCount) {
+  if (columns == nullptr) return;
+  for (int32_t i = 0; i < columnCount; ++i) std::free(columns[i].columnName);
+  std::free(columns);
+}
+
+void FreeResultSet(ResultSet *set) {
+  if (set == nullptr) return;
+  FreeResultColumns(set->resultColumns, set->columnCount);
+  FreeResultRows(set->firstResultRow);
+  std::free(set);
+}
+
+}  // extern "C"
