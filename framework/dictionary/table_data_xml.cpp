@@ -26,6 +26,10 @@ namespace {
 constexpr int32_t kRemapBuckets = 50;
 // A foreign-key chain longer than this is a cycle in the dictionary.
 constexpr int kMaxChain = 64;
+// Resolving keys can branch at every enclosing row of the referenced table; a document built
+// to make that explode gets this many resolutions per row and no more.
+constexpr int kResolveBudget = 4096;
+thread_local int t_resolveBudget = kResolveBudget;
 
 const char *Name(const xmlNode *node) { return reinterpret_cast<const char *>(node->name); }
 
@@ -91,6 +95,7 @@ std::optional<std::string> OwnKeyValue(xmlDoc *doc, const xmlNode *element, cons
 
 void ResolveForeignKeys(xmlDoc *doc, const xmlNode *element, std::vector<ForeignKeyEntry> &list,
                         int depth) {
+  if (--t_resolveBudget < 0) return;
   // From the enclosing elements, nearest first.
   for (const xmlNode *up = element->parent; IsElement(up); up = up->parent) {
     for (auto &e : list) {
@@ -241,6 +246,7 @@ struct Values {
 
 bool BuildRow(xmlDoc *doc, xmlNode *element, HashTable *remap, TableData *table) {
   TableDefn *defn = table->tableDefn;
+  t_resolveBudget = kResolveBudget;
   std::vector<ForeignKeyEntry> foreignKeys = ForeignKeys(defn, true);
   ResolveForeignKeys(doc, element, foreignKeys, 0);
   std::vector<PrimaryKeyEntry> primaryKeys = PrimaryKeys(doc, element, defn, foreignKeys);
