@@ -58,8 +58,8 @@ TEST_F(TableStoreTest, AddedRowsGetGeneratedKeysAndDefaults) {
   EXPECT_EQ(Select("Orders", "ORDER_ID = 77", "code"), "5");
   EXPECT_EQ(Select("Orders", "ORDER_ID = 77", "qty"), "7");
 
-  EXPECT_FALSE(AddNewRow("Items", Row("Orders", {})));  // Items is not in the store
   RowObject *row = Row("Orders", {});
+  EXPECT_FALSE(AddNewRow("Items", row));  // Items is not in the store
   EXPECT_FALSE(AddNewRow("Nowhere", row));
   FreeRowObject(row, 9);
   EXPECT_FALSE(AddNewRow("Orders", nullptr));
