@@ -3,6 +3,7 @@
 // exit code, the log and the Fast Startup values in the registry afterwards.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,11 @@ struct WindowCase {
   bool alwaysKill;
   bool terminated;
 };
+
+// Failure messages name the case rather than dumping the struct's bytes.
+void PrintTo(const WindowCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 class ForceKillWindow : public ::testing::TestWithParam<WindowCase> {};
 

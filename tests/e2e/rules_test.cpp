@@ -3,6 +3,7 @@
 // the log and standard output.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,11 @@ struct RuleKey {
   std::vector<std::string> exes;  // what the rule examines, in order
   int exitCode = 0;               // with nothing to uninstall
 };
+
+// Failure messages name the rule rather than dumping the struct's bytes.
+void PrintTo(const RuleKey &rule, std::ostream *os) {
+  *os << rule.key;
+}
 
 class EveryRuleKey : public ::testing::TestWithParam<RuleKey> {};
 

@@ -140,5 +140,67 @@ TEST_F(ProductRulesTest, BlockedRulesLaunchNothing) {
   }
 }
 
+// -c: the rules that keep records delete the product's record (the edition's for inkscape)
+// and do nothing else, even with the product running outside the window; the other rules
+// do their usual work and leave the record alone.
+TEST_F(ProductRulesTest, ClearRequest) {
+  const std::string records =
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Velmora\\Orvanta\\OVAgent\\AppDetection\\";
+  // Entries every uninstalling rule would act on.
+  const std::string entries =
+      kUninstall32 + "H]\n\"DisplayName\"=\"HipChat\"\n\"QuietUninstallString\"=\"h.exe\"\n" +
+      kUninstall32 +
+      "{A}]\n\"DisplayName\"=\"Advanced Installer 15\"\n\"UninstallString\"=\"a\"\n" +
+      kUninstall32 +
+      "{DF6A13C0-77DF-41FE-BD05-6D5201EB0CE7}_is1]\n\"QuietUninstallString\"=\"d.exe\"\n" +
+      kUninstall32 + "Inkscape]\n\"UninstallString\"=\"ink.exe\"\n";
+  struct Case {
+    const char *product;
+    const char *exe;     // runs, outside the force-kill window
+    const char *record;  // the record key named after the product
+    bool clears;         // -c deletes the record and ends the rule
+    RuleOutcome outcome;
+  };
+  const Case cases[] = {
+      {"tortoise", "TortoiseProc.exe", "tortoise", true, RuleOutcome::Clear},
+      {"HIPCHAT", "hipchat.exe", "HIPCHAT", true, RuleOutcome::Clear},
+      {"PDFXCview32", "PDFXCview.exe", "PDFXCview32", true, RuleOutcome::Clear},
+      {"PDFXCview64", "PDFXCview.exe", "PDFXCview64", true, RuleOutcome::Clear},
+      {"skype", "skype.exe", "skype", true, RuleOutcome::Clear},
+      {"AdvancedInstaller", "advinst.exe", "AdvancedInstaller", true, RuleOutcome::Clear},
+      {"AuslogicsDiskDefrag", "DiskDefrag.exe", "AuslogicsDiskDefrag", true, RuleOutcome::Clear},
+      {"inkscape", "inkscape.exe", "inkscape_64", true, RuleOutcome::Clear},
+      {"notepad++", "notepad++.exe", "notepad++", false, RuleOutcome::Blocked},
+      {"PDFsamBasic", "pdfsam.exe", "PDFsamBasic", false, RuleOutcome::InUse},
+      {"DVDFab10", "other.exe", "DVDFab10", false, RuleOutcome::NothingToUninstall},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.product);
+    fake::Reset();
+    Registry(entries + records + c.record + "]\n");
+    fake::SetUptime(2 * 3600 * 1000);
+    fake::AddProcess({.imageName = c.exe});
+    gv_runSettings = RunSettings{};
+    gv_runSettings.systemDirectory = dir_.path().string();
+    gv_runSettings.productName = c.product;
+    gv_runSettings.clearAppDetection = 1;
+    const size_t logged = Log().size();
+
+    EXPECT_EQ(DispatchProduct(gv_runSettings), c.outcome);
+    const std::string exported = fake::ExportRegistry();
+    EXPECT_EQ(Contains(exported, std::string("AppDetection\\") + c.record + "]"), !c.clears)
+        << exported;
+    if (c.clears) {
+      EXPECT_TRUE(fake::Launches().empty());
+      EXPECT_TRUE(fake::Terminations().empty());
+      EXPECT_EQ(fake::RunningProcesses().size(), 2u);
+      const std::string log = Log().substr(logged);
+      EXPECT_FALSE(Contains(log, "tick count")) << log;
+      EXPECT_FALSE(Contains(log, "addRegistryKey")) << log;
+      EXPECT_FALSE(Contains(log, "Key to delete")) << log;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ovr::testing
