@@ -60,10 +60,13 @@ RowObject *CreatePackedRowObject(int32_t columnCount, const void *const *values,
     return nullptr;
   const auto n = static_cast<std::size_t>(columnCount);
   // Widest values first, so that alignment costs the fewest padding bytes.
+  uint8_t fixedAlign[64];
+  for (std::size_t i = 0; i < n && i < 64; ++i) fixedAlign[i] = static_cast<uint8_t>(PackAlignment(types[i]));
+  auto alignOf = [&](std::size_t i) { return i < 64 ? std::size_t{fixedAlign[i]} : PackAlignment(types[i]); };
   std::size_t size = AlignUp(sizeof(RowObject) + n * sizeof(void *) + (n + 1) * sizeof(int32_t), 8);
   for (std::size_t align : {8, 4, 2, 1})
     for (std::size_t i = 0; i < n; ++i)
-      if (values[i] != nullptr && PackAlignment(types[i]) == align && lengths[i] >= 0)
+      if (values[i] != nullptr && alignOf(i) == align && lengths[i] >= 0)
         size = AlignUp(size, align) + static_cast<std::size_t>(lengths[i]) + 1;
   if (size > INT32_MAX) return nullptr;
   auto *block = static_cast<char *>(std::malloc(size));
@@ -82,7 +85,7 @@ RowObject *CreatePackedRowObject(int32_t columnCount, const void *const *values,
   bool ok = true;
   for (std::size_t align : {8, 4, 2, 1}) {
     for (std::size_t i = 0; i < n; ++i) {
-      if (values[i] == nullptr || PackAlignment(types[i]) != align || lengths[i] < 0) continue;
+      if (values[i] == nullptr || alignOf(i) != align || lengths[i] < 0) continue;
       at = AlignUp(at, align);
       std::memcpy(block + at, values[i], static_cast<std::size_t>(lengths[i]));
       block[at + static_cast<std::size_t>(lengths[i])] = '\0';
@@ -91,7 +94,7 @@ RowObject *CreatePackedRowObject(int32_t columnCount, const void *const *values,
     }
   }
   for (std::size_t i = 0; i < n; ++i) {
-    if (values[i] == nullptr || PackAlignment(types[i]) != 0) continue;
+    if (values[i] == nullptr || alignOf(i) != 0) continue;
     row->values[i] = CopyTypedValue(values[i], lengths[i], types[i]);
     if (row->values[i] == nullptr) ok = false;
   }

@@ -113,7 +113,8 @@ const ColumnDefn *ColumnAt(const TableDefn *tableDefn, const CustomViewDefn *vie
 
 bool ColumnTypes(const TableData *table, uint8_t *types, int32_t count) {
   Vector *columns = ColumnList(table->tableDefn, table->viewDefn);
-  VectorNode *n = ElementAt(columns, 0);
+  // Column lists are complete before any table is used and are read without the lock.
+  VectorNode *n = columns != nullptr ? columns->head : nullptr;
   for (int32_t i = 0; i < count; ++i) {
     const ColumnDefn *column = nullptr;
     if (n != nullptr) {
@@ -207,7 +208,8 @@ bool AddNewRow(const char *tableName, RowObject *row) {
   if (columns == nullptr || columns->count == 0) return false;
   if (table->kind == STORE_KIND_TABLE && row->values != nullptr) {
     int32_t i = 0;
-    for (VectorNode *n = ElementAt(columns, 0); n != nullptr && i < table->columnCount;
+    // Column lists are complete before any table is used and are read without the lock.
+    for (VectorNode *n = columns->head; n != nullptr && i < table->columnCount;
          n = n->next, ++i) {
       const auto *column = static_cast<const ColumnDefn *>(n->element);
       if (row->values[i] != nullptr) continue;
