@@ -301,8 +301,19 @@ bool BuildRow(xmlDoc *doc, xmlNode *element, HashTable *remap, TableData *table)
             inherited = &pk.inherited;
             break;
           }
-      if (inherited != nullptr && inherited->has_value() && !row.Set(i, column->type, (*inherited)->c_str()))
-        return false;
+      if (inherited != nullptr && inherited->has_value()) {
+        const std::string &from = **inherited;
+        std::size_t colon = from.find(':');
+        bool reference = colon != std::string::npos && from.find(':', colon + 1) != std::string::npos;
+        // An inherited reference names the enclosing row's renumbered key, not the number 0.
+        if (reference && !IsText(column->type) && !IsDate(column->type)) {
+          if (auto key = RemappedKey(remap, defn->name, column, from)) {
+            if (!row.Set(i, column->type, std::to_string(*key).c_str())) return false;
+          }
+        } else if (!row.Set(i, column->type, from.c_str())) {
+          return false;
+        }
+      }
     }
   }
   auto *values = static_cast<void **>(std::calloc(row.values.size() + 1, sizeof(void *)));
