@@ -45,6 +45,14 @@ inline std::string ShellQuote(const std::string &text) {
   return quoted + "'";
 }
 
+// Hibernation switched on (keys of HKEY_LOCAL_MACHINE for HandlerScene::SetRegistry), and
+// the key whose "HiberbootEnabled" a postponed run then sets to 0.
+inline const std::string kHibernation =
+    "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Power]\n"
+    "\"HibernateEnabled\"=dword:00000001\n\n";
+inline const std::string kHiberbootKey =
+    "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager\\Power";
+
 // Seconds since system start, as this process sees them.
 inline long CurrentUptimeSeconds() {
   std::ifstream in("/proc/uptime");

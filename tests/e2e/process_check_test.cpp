@@ -17,10 +17,6 @@ constexpr int kPostponed = 20001 % 256;  // a Linux parent sees the exit status 
 const std::string kAgentKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Velmora\\Orvanta\\OVAgent";
 const std::string kAgent = "[" + kAgentKey + "]\n\"OVAgentInstallDir\"=\"C:\\\\Agent\"\n\n";
 const std::string kAlwaysKill = "[" + kAgentKey + "\\Patch]\n\"alwaysKillApps\"=dword:00000001\n\n";
-const std::string kHibernation = "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Power]\n"
-                                 "\"HibernateEnabled\"=dword:00000001\n\n";
-const std::string kHiberbootKey =
-    "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager\\Power";
 const std::string kSettingsKey = kAgentKey + "\\Settings";
 
 bool Contains(const std::string &text, const std::string &part) {

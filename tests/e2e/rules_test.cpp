@@ -352,11 +352,13 @@ TEST(ProductRules, DvdFab10NeedsAQuietUninstallString) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
     HandlerScene scene;
-    scene.SetRegistry(kAgent + c.entries);
+    scene.SetRegistry(kAgent + kHibernation + c.entries);
     scene.AddStandIn("fab.exe", 0);
     const HandlerScene::Outcome out = scene.Run({"-n", "dvdfab10"});
     EXPECT_EQ(out.exitCode, c.exitCode);
     EXPECT_EQ(out.calls, c.calls);
+    EXPECT_EQ(RegText(out.registry).Value(kHiberbootKey, "HiberbootEnabled"), "")
+        << "only a postponed run switches Fast Startup off";
     EXPECT_EQ(Count(out.log, "[INFO] Execution status for DVDFab10 Uninstallation : 0 and remarks : "),
               c.calls.size());
     EXPECT_FALSE(Contains(out.registry, "AppDetection\\dvdfab10"));
@@ -415,11 +417,13 @@ TEST(ProductRules, AuslogicsDiskDefrag) {
 
 TEST(ProductRules, PdfsamBasicLooksAtCommandLines) {
   HandlerScene scene;
-  scene.SetRegistry(kAgent);
+  scene.SetRegistry(kAgent + kHibernation);
   const size_t java = scene.AddProduct("javaw.exe", {"-jar", "pdfsam-community-4.3.jar"});
 
   HandlerScene::Outcome out = scene.Run({"-n", "PDFsamBasic"}, kJustStarted);
   EXPECT_EQ(out.exitCode, kPostponed) << "in use even inside the force-kill window";
+  EXPECT_EQ(RegText(out.registry).Value(kHiberbootKey, "HiberbootEnabled"), "dword:00000000")
+      << "in use switches Fast Startup off as blocked does";
   EXPECT_TRUE(out.alive.at(java)) << "never terminated";
   EXPECT_EQ(out.standardOutput, "Pdfsam Runningbefore closing wmiclosed wmi");
   EXPECT_TRUE(Contains(out.log, "[INFO] GetValuesUsingWMIQuery : The required Value is given by: " +
