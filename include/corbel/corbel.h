@@ -17,5 +17,10 @@
 #include <corbel/criteria.h>
 #include <corbel/store.h>
 #include <corbel/tabledata.h>
+#include <corbel/resultset.h>
+#include <corbel/dbprovider.h>
+#include <corbel/connpool.h>
+#include <corbel/odbc.h>
+#include <corbel/sequence.h>
 
 #endif /* CORBEL_CORBEL_H */
