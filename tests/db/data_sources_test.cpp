@@ -5,6 +5,9 @@
 #include <corbel/connpool.h>
 #include <corbel/dbprovider.h>
 #include <corbel/odbc.h>
+#include <corbel/dialect.h>
+#include <corbel/mempool.h>
+#include <corbel/query.h>
 #include <corbel/root.h>
 
 #include "tests/db/db_fixture.h"
@@ -140,6 +143,45 @@ TEST_F(DataSourcesTest, StatementOperationsRefuseMissingConnectionsAndTexts) {
   EXPECT_EQ(c->inTransaction, 0);
   EXPECT_EQ(Fake().statements, before);
   EXPECT_FALSE(CreateDB("x; drop table y")) << "only a plain name is written into the statement";
+}
+
+TEST_F(DataSourcesTest, SelectTextTakesTheDialectOfTheFirstTableOrJoin) {
+  ASSERT_NE(InitializeMemPool(), 0);
+  InitDialects();
+  SetDSNMapValid(1, 0);
+  StoreConnParamsEntry(CreateConnParamsEntry("l", 0, "d", nullptr, nullptr, 0, "pg", 0, nullptr, "ODBC", "PGSQL"));
+  StoreConnParamsEntry(CreateConnParamsEntry("l", 0, "d", nullptr, nullptr, 0, "odd", 0, nullptr, "ODBC", "NO_SUCH_DIALECT"));
+  AddDataSourceMapEntry(CreateDataSourceMapEntry("Customer", "pg"));
+  AddDataSourceMapEntry(CreateDataSourceMapEntry("Invoice", "odd"));
+
+  SelectQuery *empty = CreateSelectQuery();
+  EXPECT_EQ(GenerateSelectQuery(empty), nullptr);
+  EXPECT_TRUE(log_.Contains("No Tables selected in select query.\n"));
+  FreeSelectQuery(empty);
+
+  for (const char *base : {"Customer", "Invoice"}) {
+    SCOPED_TRACE(base);
+    SelectQuery *q = CreateSelectQuery();
+    Vector *left = CreateVector(), *right = CreateVector();
+    AddElementValue(left, CreateJoinColumn(base, nullptr, "id", nullptr, 0, ZEL_SQL_INT, 0, q->pool));
+    AddElementValue(right, CreateJoinColumn("Other", nullptr, "ref", nullptr, 0, ZEL_SQL_INT, 0, q->pool));
+    AppendQueryJoin(q, CreateQueryJoin(base, nullptr, "Other", nullptr, INNER_JOIN, left, right, q->pool));
+    char *text = GenerateSelectQuery(q);
+    if (std::string(base) == "Customer") {
+      ASSERT_NE(text, nullptr) << "the first join's base table is on a PGSQL data source";
+      EXPECT_NE(std::string(text).find("Other"), std::string::npos) << text;
+    } else {
+      EXPECT_EQ(text, nullptr) << "its data source names no known dialect";
+    }
+    std::free(text);
+    FreeSelectQuery(q);
+    FreeVector(left);
+    FreeVector(right);
+    std::free(left);
+    std::free(right);
+  }
+  FreeDialects();
+  ShutdownMemPool();
 }
 
 TEST(ConnectionStringTest, BuildsStringsEveryDriverAccepts) {

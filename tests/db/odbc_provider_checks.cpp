@@ -418,6 +418,30 @@ TEST_P(OdbcProviderTest, RowLoadedAndSavedBackUnchangedKeepsItsValues) {
   (void)ctx;
 }
 
+TEST_P(OdbcProviderTest, CreateAllTablesStopsAtTheFirstFailure) {
+  InitDialects();
+  SetDSNMapValid(1, 0);
+  const std::string first = UniqueName("made_first"), second = UniqueName("made_second");
+  for (const std::string &t : {first, second}) {
+    Vector *columns = CreateVector();
+    AddElementValue(columns, CreateColumnDefn("id", ZEL_SQL_INT, nullptr, 0, 0, nullptr, nullptr, 0, 1, nullptr));
+    ASSERT_TRUE(AddTableDefn(CreateTableDefn(t.c_str(), nullptr, columns, nullptr)));
+    AddDataSourceMapEntry(CreateDataSourceMapEntry(t.c_str(), "db"));
+    ExecuteUpdate(connection_, ("DROP TABLE " + t).c_str());
+    tables_.push_back(t);
+  }
+  ReleaseConnectionHandle("db");
+  ASSERT_TRUE(CreateAllTables()) << log_.Text();
+  connection_ = GetConnectionHandle("db");
+  ASSERT_EQ(ExecuteUpdate(connection_, ("DROP TABLE " + first).c_str()), 1);
+  ReleaseConnectionHandle("db");
+  EXPECT_FALSE(CreateAllTables()) << "the second table exists already";
+  connection_ = GetConnectionHandle("db");
+  ResultSet *set = ExecuteQuery(connection_, ("SELECT id FROM " + first).c_str());
+  EXPECT_NE(set, nullptr) << "the table before the failure was created";
+  FreeResultSet(set);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engine, OdbcProviderTest, ::testing::Values(TheEngine()), EngineName);
 
 }  // namespace
