@@ -93,6 +93,47 @@ const char *FalseWord(const Dialect &d) { return d.kind == Kind::Pgsql ? "'f'" :
 
 const char *OperatorWord(uint8_t op) { return GetQueryOperatorWord(op); }
 
+// One bound of a BETWEEN text as a literal of the column's type. A bound may come in single
+// quotes (with doubled quotes inside), as callers write dates and texts.
+Text BoundLiteral(const Dialect &d, std::string bound, uint8_t type) {
+  while (!bound.empty() && bound.front() == ' ') bound.erase(0, 1);
+  while (!bound.empty() && bound.back() == ' ') bound.pop_back();
+  if (bound.size() >= 2 && bound.front() == '\'' && bound.back() == '\'') {
+    std::string inner;
+    for (size_t i = 1; i + 1 < bound.size(); ++i) {
+      inner += bound[i];
+      if (bound[i] == '\'' && bound[i + 1] == '\'') ++i;
+    }
+    bound = inner;
+  }
+  if (bound.empty()) return std::nullopt;
+  const bool numeric = (type >= ZEL_SQL_TINYINT && type <= ZEL_SQL_REAL) ||
+                       type == ZEL_SQL_DECIMAL || type == ZEL_SQL_NUMERIC;
+  if (numeric) return IsNumericText(bound) ? Text(bound) : std::nullopt;
+  int32_t length = static_cast<int32_t>(bound.size());
+  void *value = ConvertStringToValue(bound.c_str(), &length, type);
+  if (value == nullptr) return std::nullopt;
+  Text literal = BareLiteral(d, value, length, type, TrueWord(d), FalseWord(d));
+  free(value);
+  return literal;
+}
+
+// The caller gives both bounds of a BETWEEN with their AND ("1 AND 5"). Each bound is written
+// as a literal of the column's type, so that no bound can change the statement.
+Text BetweenBounds(const Dialect &d, const std::string &text, uint8_t type) {
+  bool quoted = false;
+  for (size_t i = 0; i + 5 <= text.size(); ++i) {
+    if (text[i] == '\'') quoted = !quoted;
+    if (!quoted && strncasecmp(text.c_str() + i, " AND ", 5) == 0) {
+      Text lo = BoundLiteral(d, text.substr(0, i), type);
+      Text hi = BoundLiteral(d, text.substr(i + 5), type);
+      if (!lo || !hi) return std::nullopt;
+      return *lo + " AND " + *hi;
+    }
+  }
+  return std::nullopt;
+}
+
 Text LeafText(const Dialect &d, const QueryCriteria *node) {
   const QueryColumn *column = node->column;
   const char *word = OperatorWord(node->op);
@@ -106,9 +147,14 @@ Text LeafText(const Dialect &d, const QueryCriteria *node) {
   out += Str(column->columnName);
   out += " " + std::string(word) + " ";
   if (node->op == QUERY_OP_BETWEEN && column->dataType != ZEL_SQL_BOOLEAN) {
-    // The caller writes both bounds with their AND ("1 AND 5"): the text is SQL by contract.
     const char *text = static_cast<const char *>(node->value);
-    out += " " + Str(text) + " ";
+    Text bounds = BetweenBounds(d, Str(text), column->dataType);
+    if (!bounds) {
+      LogError("BETWEEN value \"%s\" is not two bounds joined by AND: criteria not generated.\n",
+               Str(text).c_str());
+      return std::nullopt;
+    }
+    out += " " + *bounds + " ";
     return out;
   }
   if (column->columnName == nullptr) return out;

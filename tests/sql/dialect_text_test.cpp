@@ -194,7 +194,32 @@ const SelectCase kSelectCases[] = {
       "select * from t\nwhere x >=  3.141592653589793  OR x <  1e-07 ",
       "select  * from t\nwhere x >=  3.141592653589793  OR x <  1e-07 ",
       "select * from t\nwhere x >=  3.141592653589793  OR x <  1e-07 "}},
-    {"BetweenWrittenAsGiven",
+    {"BetweenTextBoundsQuoted",
+     [](SelectQuery *q, MemPool *p) {
+       FromT(q, p);
+       SetQueryCriteria(q, CreateCriteria(Col(p, "n", ZEL_SQL_VARCHAR), "'O''Brien' and x\\y",
+                                          18, QUERY_OP_BETWEEN, p));
+     },
+     {"select * from t\nwhere n BETWEEN  'O''Brien' AND 'x\\\\y' ",
+      "select * from t\nwhere n BETWEEN  'O''Brien' AND 'x\\y' ",
+      "select  * from t\nwhere n BETWEEN  'O''Brien' AND 'x\\y' ",
+      "select * from t\nwhere n BETWEEN  'O''Brien' AND 'x\\y' "}},
+    // A bound that is not a number of the column's type, or a text without its AND, could
+    // only be written as SQL of the caller's: the select is refused.
+    {"BetweenInjectionRefused",
+     [](SelectQuery *q, MemPool *p) {
+       FromT(q, p);
+       SetQueryCriteria(q, CreateCriteria(Col(p, "a"), "1 AND 5; DROP TABLE t", 21,
+                                          QUERY_OP_BETWEEN, p));
+     },
+     Same("<null>")},
+    {"BetweenWithoutAndRefused",
+     [](SelectQuery *q, MemPool *p) {
+       FromT(q, p);
+       SetQueryCriteria(q, CreateCriteria(Col(p, "a"), "5", 1, QUERY_OP_BETWEEN, p));
+     },
+     Same("<null>")},
+    {"BetweenNumberBounds",
      [](SelectQuery *q, MemPool *p) {
        FromT(q, p);
        SetQueryCriteria(q, CreateCriteria(Col(p, "a"), "1 AND 5", 7, QUERY_OP_BETWEEN, p));
