@@ -13,6 +13,8 @@
 #include <corbel/primitives.h>
 #include <corbel/strings.h>
 
+#include "framework/foundation/text.h"
+
 namespace {
 
 struct TypeName {
@@ -86,52 +88,31 @@ std::string NumberText(const void *value, uint8_t type) {
     case ZEL_SQL_UNSIGNED_TINYINT:
       std::snprintf(text, sizeof text, "%u", *static_cast<const uint8_t *>(value));
       break;
-    case ZEL_SQL_SMALLINT: {
-      int16_t v;
-      std::memcpy(&v, value, sizeof v);
-      std::snprintf(text, sizeof text, "%d", v);
+    case ZEL_SQL_SMALLINT:
+      std::snprintf(text, sizeof text, "%d", corbel::foundation::LoadValue<int16_t>(value));
       break;
-    }
-    case ZEL_SQL_UNSIGNED_SMALLINT: {
-      uint16_t v;
-      std::memcpy(&v, value, sizeof v);
-      std::snprintf(text, sizeof text, "%u", v);
+    case ZEL_SQL_UNSIGNED_SMALLINT:
+      std::snprintf(text, sizeof text, "%u", corbel::foundation::LoadValue<uint16_t>(value));
       break;
-    }
-    case ZEL_SQL_INT: {
-      int32_t v;
-      std::memcpy(&v, value, sizeof v);
-      std::snprintf(text, sizeof text, "%" PRId32, v);
+    case ZEL_SQL_INT:
+      std::snprintf(text, sizeof text, "%" PRId32, corbel::foundation::LoadValue<int32_t>(value));
       break;
-    }
-    case ZEL_SQL_UNSIGNED_INT: {
-      uint32_t v;
-      std::memcpy(&v, value, sizeof v);
-      std::snprintf(text, sizeof text, "%" PRIu32, v);
+    case ZEL_SQL_UNSIGNED_INT:
+      std::snprintf(text, sizeof text, "%" PRIu32, corbel::foundation::LoadValue<uint32_t>(value));
       break;
-    }
-    case ZEL_SQL_BIGINT: {
-      int64_t v;
-      std::memcpy(&v, value, sizeof v);
-      std::snprintf(text, sizeof text, "%" PRId64, v);
+    case ZEL_SQL_BIGINT:
+      std::snprintf(text, sizeof text, "%" PRId64, corbel::foundation::LoadValue<int64_t>(value));
       break;
-    }
-    case ZEL_SQL_UNSIGNED_LONG_INT: {
-      uint64_t v;
-      std::memcpy(&v, value, sizeof v);
-      std::snprintf(text, sizeof text, "%" PRIu64, v);
+    case ZEL_SQL_UNSIGNED_LONG_INT:
+      std::snprintf(text, sizeof text, "%" PRIu64, corbel::foundation::LoadValue<uint64_t>(value));
       break;
-    }
     case ZEL_SQL_FLOAT:
-    case ZEL_SQL_REAL: {
-      float v;
-      std::memcpy(&v, value, sizeof v);
-      std::snprintf(text, sizeof text, "%f", static_cast<double>(v));
+    case ZEL_SQL_REAL:
+      std::snprintf(text, sizeof text, "%f",
+                    static_cast<double>(corbel::foundation::LoadValue<float>(value)));
       break;
-    }
     case ZEL_SQL_DOUBLE: {
-      double v;
-      std::memcpy(&v, value, sizeof v);
+      const double v = corbel::foundation::LoadValue<double>(value);
       // A double's "%f" text can be long (1e308 has 309 digits before the point).
       int needed = std::snprintf(nullptr, 0, "%f", v);
       std::string out(static_cast<size_t>(needed), '\0');

@@ -5,6 +5,7 @@
 #include <corbel/primitives.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace corbel::foundation {
@@ -15,6 +16,14 @@ inline char *NewCString(std::string_view text) {
   char *copy = nullptr;
   if (AllocateBytesCopy(&copy, text.data(), text.size()) != CORBEL_STATUS_SUCCESS) return nullptr;
   return copy;
+}
+
+// A typed value read from its in-memory form, which need not be aligned for T.
+template <typename T>
+T LoadValue(const void *value) {
+  T out;
+  std::memcpy(&out, value, sizeof out);
+  return out;
 }
 
 // The view of a possibly NULL C string.

@@ -1,5 +1,7 @@
 #include "framework/sql/value_text.h"
 
+#include "framework/foundation/text.h"
+
 #include <corbel/dates.h>
 #include <corbel/dictionary.h>
 
@@ -28,12 +30,7 @@ bool IsUnsigned(uint8_t type) {
          type == ZEL_SQL_UNSIGNED_INT || type == ZEL_SQL_UNSIGNED_LONG_INT;
 }
 
-template <typename T>
-T Load(const void *value) {
-  T out;
-  std::memcpy(&out, value, sizeof out);
-  return out;
-}
+using corbel::foundation::LoadValue;
 
 template <typename T>
 std::string Shortest(T number) {
@@ -64,10 +61,14 @@ int64_t IntegerValue(const void *value, int32_t length, uint8_t type) {
   switch (WidthOf(length, type)) {
     // Each branch widens on its own: a shared conditional type would turn the signed
     // 32-bit value unsigned.
-    case 1: return isUnsigned ? int64_t{Load<uint8_t>(value)} : int64_t{Load<int8_t>(value)};
-    case 2: return isUnsigned ? int64_t{Load<uint16_t>(value)} : int64_t{Load<int16_t>(value)};
-    case 4: return isUnsigned ? int64_t{Load<uint32_t>(value)} : int64_t{Load<int32_t>(value)};
-    default: return Load<int64_t>(value);
+    case 1:
+      return isUnsigned ? int64_t{LoadValue<uint8_t>(value)} : int64_t{LoadValue<int8_t>(value)};
+    case 2:
+      return isUnsigned ? int64_t{LoadValue<uint16_t>(value)} : int64_t{LoadValue<int16_t>(value)};
+    case 4:
+      return isUnsigned ? int64_t{LoadValue<uint32_t>(value)} : int64_t{LoadValue<int32_t>(value)};
+    default:
+      return LoadValue<int64_t>(value);
   }
 }
 
@@ -75,10 +76,10 @@ std::optional<std::string> NumberText(const void *value, int32_t length, uint8_t
   if (value == nullptr || type < ZEL_SQL_TINYINT || type > ZEL_SQL_REAL) return std::nullopt;
   if (type == ZEL_SQL_FLOAT || type == ZEL_SQL_DOUBLE || type == ZEL_SQL_REAL) {
     const int32_t width = (length == 4 || length == 8) ? length : (type == ZEL_SQL_DOUBLE ? 8 : 4);
-    return width == 8 ? Shortest(Load<double>(value)) : Shortest(Load<float>(value));
+    return width == 8 ? Shortest(LoadValue<double>(value)) : Shortest(LoadValue<float>(value));
   }
   if (type == ZEL_SQL_UNSIGNED_LONG_INT && WidthOf(length, type) == 8) {
-    return std::to_string(Load<uint64_t>(value));
+    return std::to_string(LoadValue<uint64_t>(value));
   }
   return std::to_string(IntegerValue(value, length, type));
 }
@@ -88,7 +89,7 @@ std::optional<std::string> PlainText(const void *value, int32_t length, uint8_t 
     return std::nullopt;
   }
   if (type <= ZEL_SQL_REAL) return NumberText(value, length, type);
-  if (type == ZEL_SQL_BOOLEAN) return std::string(Load<uint8_t>(value) == 1 ? "1" : "0");
+  if (type == ZEL_SQL_BOOLEAN) return std::string(LoadValue<uint8_t>(value) == 1 ? "1" : "0");
   if (type >= ZEL_SQL_DATE && type <= ZEL_SQL_DATETIME) {
     const auto *dt = static_cast<const ZelDateTime *>(value);
     if (type == ZEL_SQL_DATE) {

@@ -13,19 +13,14 @@
 #include <corbel/store.h>
 #include <corbel/strings.h>
 
+#include "framework/foundation/text.h"
 #include "store_internal.h"
 
 namespace {
 
+using corbel::foundation::LoadValue;
 using corbel::store::ColumnAt;
 using corbel::store::ColumnList;
-
-template <typename T>
-T Read(const void *v) {
-  T x;
-  std::memcpy(&x, v, sizeof x);
-  return x;
-}
 
 template <typename T>
 int Order(T a, T b) {
@@ -35,18 +30,28 @@ int Order(T a, T b) {
 // Three-way order of two non-null values of one column type.
 int CompareValues(const void *a, int32_t la, const void *b, int32_t lb, uint8_t type) {
   switch (type) {
-    case ZEL_SQL_TINYINT: return Order(Read<int8_t>(a), Read<int8_t>(b));
+    case ZEL_SQL_TINYINT:
+      return Order(LoadValue<int8_t>(a), LoadValue<int8_t>(b));
     case ZEL_SQL_UNSIGNED_TINYINT:
-    case ZEL_SQL_BOOLEAN: return Order(Read<uint8_t>(a), Read<uint8_t>(b));
-    case ZEL_SQL_SMALLINT: return Order(Read<int16_t>(a), Read<int16_t>(b));
-    case ZEL_SQL_UNSIGNED_SMALLINT: return Order(Read<uint16_t>(a), Read<uint16_t>(b));
-    case ZEL_SQL_INT: return Order(Read<int32_t>(a), Read<int32_t>(b));
-    case ZEL_SQL_UNSIGNED_INT: return Order(Read<uint32_t>(a), Read<uint32_t>(b));
-    case ZEL_SQL_BIGINT: return Order(Read<int64_t>(a), Read<int64_t>(b));
-    case ZEL_SQL_UNSIGNED_LONG_INT: return Order(Read<uint64_t>(a), Read<uint64_t>(b));
+    case ZEL_SQL_BOOLEAN:
+      return Order(LoadValue<uint8_t>(a), LoadValue<uint8_t>(b));
+    case ZEL_SQL_SMALLINT:
+      return Order(LoadValue<int16_t>(a), LoadValue<int16_t>(b));
+    case ZEL_SQL_UNSIGNED_SMALLINT:
+      return Order(LoadValue<uint16_t>(a), LoadValue<uint16_t>(b));
+    case ZEL_SQL_INT:
+      return Order(LoadValue<int32_t>(a), LoadValue<int32_t>(b));
+    case ZEL_SQL_UNSIGNED_INT:
+      return Order(LoadValue<uint32_t>(a), LoadValue<uint32_t>(b));
+    case ZEL_SQL_BIGINT:
+      return Order(LoadValue<int64_t>(a), LoadValue<int64_t>(b));
+    case ZEL_SQL_UNSIGNED_LONG_INT:
+      return Order(LoadValue<uint64_t>(a), LoadValue<uint64_t>(b));
     case ZEL_SQL_FLOAT:
-    case ZEL_SQL_REAL: return Order(Read<float>(a), Read<float>(b));
-    case ZEL_SQL_DOUBLE: return Order(Read<double>(a), Read<double>(b));
+    case ZEL_SQL_REAL:
+      return Order(LoadValue<float>(a), LoadValue<float>(b));
+    case ZEL_SQL_DOUBLE:
+      return Order(LoadValue<double>(a), LoadValue<double>(b));
     case ZEL_SQL_CHAR:
     case ZEL_SQL_VARCHAR:
     case ZEL_SQL_TEXT:
@@ -83,14 +88,30 @@ void AppendValue(std::string &out, const void *value, uint8_t type) {
   char *owned = nullptr;
   const char *text = buf;
   switch (type) {
-    case ZEL_SQL_TINYINT: std::snprintf(buf, sizeof buf, "%d", Read<int8_t>(value)); break;
-    case ZEL_SQL_UNSIGNED_TINYINT: std::snprintf(buf, sizeof buf, "%d", Read<uint8_t>(value)); break;
-    case ZEL_SQL_SMALLINT: std::snprintf(buf, sizeof buf, "%d", Read<int16_t>(value)); break;
-    case ZEL_SQL_INT: std::snprintf(buf, sizeof buf, "%d", Read<int32_t>(value)); break;
-    case ZEL_SQL_UNSIGNED_INT: std::snprintf(buf, sizeof buf, "%u", Read<uint32_t>(value)); break;
-    case ZEL_SQL_BIGINT: std::snprintf(buf, sizeof buf, "%" PRId64, Read<int64_t>(value)); break;
-    case ZEL_SQL_FLOAT: std::snprintf(buf, sizeof buf, "%f", static_cast<double>(Read<float>(value))); break;
-    case ZEL_SQL_DOUBLE: std::snprintf(buf, sizeof buf, "%f", Read<double>(value)); break;
+    case ZEL_SQL_TINYINT:
+      std::snprintf(buf, sizeof buf, "%d", LoadValue<int8_t>(value));
+      break;
+    case ZEL_SQL_UNSIGNED_TINYINT:
+      std::snprintf(buf, sizeof buf, "%d", LoadValue<uint8_t>(value));
+      break;
+    case ZEL_SQL_SMALLINT:
+      std::snprintf(buf, sizeof buf, "%d", LoadValue<int16_t>(value));
+      break;
+    case ZEL_SQL_INT:
+      std::snprintf(buf, sizeof buf, "%d", LoadValue<int32_t>(value));
+      break;
+    case ZEL_SQL_UNSIGNED_INT:
+      std::snprintf(buf, sizeof buf, "%u", LoadValue<uint32_t>(value));
+      break;
+    case ZEL_SQL_BIGINT:
+      std::snprintf(buf, sizeof buf, "%" PRId64, LoadValue<int64_t>(value));
+      break;
+    case ZEL_SQL_FLOAT:
+      std::snprintf(buf, sizeof buf, "%f", static_cast<double>(LoadValue<float>(value)));
+      break;
+    case ZEL_SQL_DOUBLE:
+      std::snprintf(buf, sizeof buf, "%f", LoadValue<double>(value));
+      break;
     case ZEL_SQL_CHAR:
     case ZEL_SQL_VARCHAR:
     case ZEL_SQL_TEXT: text = static_cast<const char *>(value); break;
@@ -103,7 +124,9 @@ void AppendValue(std::string &out, const void *value, uint8_t type) {
     case ZEL_SQL_DATETIME:
       text = owned = ZelDateTimeToString(static_cast<const ZelDateTime *>(value));
       break;
-    case ZEL_SQL_BOOLEAN: std::snprintf(buf, sizeof buf, "%d", Read<uint8_t>(value)); break;
+    case ZEL_SQL_BOOLEAN:
+      std::snprintf(buf, sizeof buf, "%d", LoadValue<uint8_t>(value));
+      break;
     default: return;
   }
   out += text != nullptr ? text : "NULL";
