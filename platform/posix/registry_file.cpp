@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "platform/error.h"
+#include "platform/posix/file_io.h"
 #include "platform/portable/reg_file.h"
 #include "platform/portable/reg_store.h"
 
@@ -137,24 +138,7 @@ class FileStore : public Store {
     return kErrorSuccess;
   }
 
-  bool ReadFile(std::string &bytes) {
-    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    char buffer[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) != 0) {
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        int error = errno;
-        ::close(fd);
-        errno = error;
-        return false;
-      }
-      bytes.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return true;
-  }
+  bool ReadFile(std::string &bytes) { return ReadWholeFile(path_, bytes); }
 
   uint32_t Unreadable(int error) {
     problem_ = path_ + ": cannot be read: " + std::strerror(error);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "platform/error.h"
 #include "platform/machine.h"
 #include "platform/posix/command_line.h"
+#include "platform/posix/posix_process.h"
 #include "platform/process.h"
 #include "platform/process_query.h"
 #include "tests/common/temp_dir.h"
@@ -49,12 +51,28 @@ TEST(CommandLineTest, SplitsByTheWindowsRules) {
 class ProcessTest : public ::testing::Test {
  protected:
   // A copy of the system's sleep program under `name`, as a product's executable runs, in a
-  // directory whose name the command-line query can look for.
-  std::string Sleeper(const std::string &name) {
-    fs::create_directories(dir.path() / "Pdfsam-Community");
-    fs::path path = dir.path() / "Pdfsam-Community" / name;
+  // directory whose name the command-line query can look for (`sub` below it, if given).
+  std::string Sleeper(const std::string &name, const std::string &sub = "") {
+    fs::path folder = dir.path() / "Pdfsam-Community" / sub;
+    fs::create_directories(folder);
+    fs::path path = folder / name;
     fs::copy_file("/bin/sleep", path);
     return path.string();
+  }
+
+  static std::u16string Widen(const std::string &ascii) { return {ascii.begin(), ascii.end()}; }
+
+  // How often `line` is among the command lines one query returns.
+  static long Count(const ProcessQuery &query, const std::u16string &line) {
+    std::vector<std::u16string> lines;
+    EXPECT_EQ(QueryProcessCommandLines(query, u"pdfsam-community", lines), 0);
+    return std::count(lines.begin(), lines.end(), line);
+  }
+
+  // Ends a launched child and collects it.
+  static void End(const ProcessHandle &child) {
+    EXPECT_EQ(TerminateProcessHandle(child, 0), kErrorSuccess);
+    EXPECT_EQ(WaitForProcessExit(child, 5000), WaitOutcome::Ended);
   }
 
   static uint32_t Run(const std::string &line, const char *workingDirectory, uint32_t &exitCode,
@@ -140,16 +158,7 @@ TEST_F(ProcessTest, SnapshotFindsAProductByImageNameAndTerminatesIt) {
   ProcessQuery query;
   ProcessQueryStep step;
   ASSERT_EQ(ConnectProcessQuery(query, step), 0);
-  // Asked again while other tests start and end programs, the query must find ours once.
-  std::vector<std::u16string> lines;
-  std::u16string wideExe(exe.begin(), exe.end());
-  auto ours = [&] { return std::count(lines.begin(), lines.end(), wideExe + u" 30"); };
-  for (int i = 0; i < 100; ++i) {
-    ASSERT_EQ(QueryProcessCommandLines(query, u"pdfsam-community", lines), 0);
-    if (ours() != 0) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_EQ(ours(), 1);
+  EXPECT_EQ(Count(query, Widen(exe) + u" 30"), 1);
 
   ASSERT_EQ(OpenProcessById(pid, ProcessAccess::Terminate, process), kErrorSuccess);
   uint32_t exitCode = 0;
@@ -158,6 +167,130 @@ TEST_F(ProcessTest, SnapshotFindsAProductByImageNameAndTerminatesIt) {
   EXPECT_EQ(TerminateProcessHandle(process, exitCode), kErrorSuccess);
   EXPECT_EQ(WaitForProcessExit(child, 5000), WaitOutcome::Ended);
   EXPECT_EQ(OpenProcessById(pid, ProcessAccess::Inspect, process), kErrorInvalidParameter);
+}
+
+// A program is found by the first query after its launch returns, although the system may
+// still be setting up its arguments at that moment.
+TEST_F(ProcessTest, AProgramIsFoundByTheFirstQueryAfterItsLaunch) {
+  ProcessQuery query;
+  ProcessQueryStep step;
+  ASSERT_EQ(ConnectProcessQuery(query, step), 0);
+  std::string exe = Sleeper("notepad++.exe");
+  for (int i = 0; i < 20; ++i) {
+    ProcessHandle child;
+    ASSERT_EQ(LaunchProcess("\"" + exe + "\" 30", nullptr, child), kErrorSuccess);
+    EXPECT_EQ(Count(query, Widen(exe) + u" 30"), 1) << "launch " << i;
+    End(child);
+  }
+}
+
+// Each single query finds a program that runs throughout, while programs start and end
+// around it as fast as they can.
+TEST_F(ProcessTest, EveryQueryFindsARunningProgramWhileOthersStartAndEnd) {
+  std::string exe = Sleeper("notepad++.exe");
+  std::string helper = (dir.path() / "Pdfsam-Community" / "helper.exe").string();
+  fs::copy_file("/bin/true", helper);
+  ProcessHandle sleeper;
+  ASSERT_EQ(LaunchProcess("\"" + exe + "\" 30", nullptr, sleeper), kErrorSuccess);
+  ProcessQuery query;
+  ProcessQueryStep step;
+  ASSERT_EQ(ConnectProcessQuery(query, step), 0);
+  const std::u16string line = Widen(exe) + u" 30";
+  ASSERT_EQ(Count(query, line), 1);
+
+  // Starts and ends the helper until it goes out of scope (also when a query throws).
+  struct Churn {
+    explicit Churn(const std::string &helper)
+        : thread([this, helper] {
+            while (!stop) {
+              ProcessHandle child;
+              if (LaunchProcess("\"" + helper + "\" a b c", nullptr, child)) break;
+              WaitForProcessExit(child, 5000);
+              ++started;
+            }
+          }) {}
+    ~Churn() {
+      stop = true;
+      thread.join();
+    }
+    std::atomic<bool> stop{false};
+    std::atomic<int> started{0};
+    std::thread thread;
+  };
+  int misses = 0, started = 0;
+  {
+    Churn churn(helper);
+    for (int i = 0; i < 300; ++i) {
+      if (Count(query, line) != 1) ++misses;
+    }
+    started = churn.started;
+  }
+  EXPECT_EQ(misses, 0);
+  EXPECT_GT(started, 0);
+  End(sleeper);
+}
+
+// A program whose first thread has ended while another runs on is still running, and found
+// with its arguments.
+TEST_F(ProcessTest, TheQueryFindsAProgramWhoseFirstThreadHasEnded) {
+  fs::create_directories(dir.path() / "Pdfsam-Community");
+  const std::string exe = (dir.path() / "Pdfsam-Community" / "first_thread_ends").string();
+  fs::copy_file(OVR_BIN_DIR "/first_thread_ends", exe);
+  ProcessHandle child;
+  ASSERT_EQ(LaunchProcess("\"" + exe + "\" --run", nullptr, child), kErrorSuccess);
+  // Its first thread shows as ended once the second one has started.
+  const std::string stat = "/proc/" + std::to_string(child->pid) + "/stat";
+  auto ended = [&] { return ovr::testing::ReadFile(stat).find(") Z ") != std::string::npos; };
+  for (int i = 0; i < 5000 && !ended(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_TRUE(ended());
+
+  ProcessQuery query;
+  ProcessQueryStep step;
+  ASSERT_EQ(ConnectProcessQuery(query, step), 0);
+  EXPECT_EQ(Count(query, Widen(exe) + u" --run"), 1);
+  End(child);
+}
+
+// Arguments are bytes in whatever encoding their program was given them: valid UTF-8 is read
+// as such, any other byte as the Latin-1 character of its value. Such a program is found
+// and hides no other.
+TEST_F(ProcessTest, TheQueryReadsArgumentsThatAreNotUtf8) {
+  struct Case {
+    std::string folder;
+    std::u16string wide;
+  };
+  const Case cases[] = {
+      {"caf\xC3\xA9", u"caf\u00e9"},
+      {"na\xEFve", u"na\u00efve"},
+      {"cut\xE2\x82", u"cut\u00e2\u0082"},
+      {"\xFF\xC0\xAF", u"\u00ff\u00c0\u00af"},
+  };
+  const std::string plain = Sleeper("notepad++.exe");
+  std::vector<ProcessHandle> children;
+  std::vector<std::u16string> expected;
+  for (const auto &c : cases) {
+    std::string exe = Sleeper("notepad++.exe", c.folder);
+    children.emplace_back();
+    ASSERT_EQ(LaunchProcess("\"" + exe + "\" 30", nullptr, children.back()), kErrorSuccess);
+    expected.push_back(Widen(dir.path().string()) + u"/Pdfsam-Community/" + c.wide +
+                       u"/notepad++.exe 30");
+  }
+  children.emplace_back();
+  ASSERT_EQ(LaunchProcess("\"" + plain + "\" 30", nullptr, children.back()), kErrorSuccess);
+  expected.push_back(Widen(plain) + u" 30");
+
+  ProcessQuery query;
+  ProcessQueryStep step;
+  ASSERT_EQ(ConnectProcessQuery(query, step), 0);
+  std::vector<std::u16string> lines;
+  ASSERT_EQ(QueryProcessCommandLines(query, u"pdfsam-community", lines), 0);
+  for (const auto &line : expected) {
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1)
+        << std::string(line.begin(), line.end());
+  }
+  for (const auto &child : children) End(child);
 }
 
 TEST(MachineTest, UptimeFollowsTheBootClock) {
