@@ -12,6 +12,9 @@
 #include <sqlext.h>
 #include <strings.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -32,6 +35,7 @@ namespace {
 struct OdbcConnection {
   SQLHENV env = SQL_NULL_HENV;
   SQLHDBC dbc = SQL_NULL_HDBC;
+  bool sqlite = false;  // the database behind the driver is SQLite (see ExactRealQuery)
 };
 
 OdbcConnection *Native(const ConnectionHandle *connection) {
@@ -203,6 +207,7 @@ struct Column {
   SQLSMALLINT sqlType = 0;   // the driver's SQL type
   SQLULEN size = 0;          // the driver's column size
   SQLSMALLINT cType = SQL_C_CHAR;
+  bool exactText = false;    // a floating-point value fetched as its exact hexadecimal text
   bool streamed = false;     // blob query: handed to the sink, not kept
   std::vector<char> buffer;  // bound buffer
   SQLLEN indicator = 0;
@@ -267,6 +272,20 @@ bool NeedsPieces(const Column &c) {
   return !IsFixed(c.cType) && (c.size == 0 || c.size > kMaxBoundSize);
 }
 
+// The value of a text written by ExactRealQuery below; other texts read as far as they are a
+// number, as the driver's own conversion reads them.
+double ExactRealValue(const char *text) {
+  char *end = nullptr;
+  const long long m = std::strtoll(text, &end, 10);
+  if (end != text && *end == 'p') {
+    char *exponentEnd = nullptr;
+    const long e = std::strtol(end + 1, &exponentEnd, 10);
+    if (exponentEnd != end + 1 && *exponentEnd == '\0')
+      return std::ldexp(static_cast<double>(m), static_cast<int>(e));
+  }
+  return std::strtod(text, nullptr);
+}
+
 // Appends one typed cell for the fetched bytes to the row; false when memory runs out.
 bool AppendValue(ResultCell *&first, ResultCell *&last, const Column &c, const char *data,
                  SQLLEN length, bool isNull) {
@@ -280,6 +299,12 @@ bool AppendValue(ResultCell *&first, ResultCell *&last, const Column &c, const c
     return true;
   };
   if (isNull) return append(0, nullptr);
+  if (c.exactText) {
+    const double d = ExactRealValue(std::string(data, static_cast<size_t>(length)).c_str());
+    if (c.type == ZEL_SQL_DOUBLE) return append(sizeof d, &d);
+    float f = static_cast<float>(d);
+    return append(sizeof f, &f);
+  }
   if (c.cType == SQL_C_SBIGINT || c.cType == SQL_C_UBIGINT) {
     // Kept at the type's width, little end first, as the text conversion keeps it.
     uint64_t v = 0;
@@ -471,12 +496,84 @@ FetchResult FetchInPieces(QueryRun &run) {
   return FetchEnd(run, rc);
 }
 
+// SQLite's driver turns every REAL value into SQLite's 15-digit text before it hands it over,
+// whatever type it is fetched as, so a double would arrive rounded. A query with
+// floating-point columns on SQLite is therefore run wrapped: each REAL value x comes as the
+// text "<m>p<-k>", x = m * 2^-k, where m = x * 2^k is a whole number of at most 62 bits
+// (k = 60 - trunc(log2 |x|); below 1e-290 applied in two halves so that no factor
+// overflows), and zero and the infinities as "0", "inf" and "-inf". Any other value (NULL, an
+// integer, text) passes unchanged. The wrapping only reads: names and types stay those of the
+// query itself. Returns the wrapped text, or "" when no column needs it.
+std::string ExactRealQuery(const char *statement, std::vector<Column> &columns) {
+  std::string body = statement;
+  while (!body.empty() && (std::isspace(static_cast<unsigned char>(body.back())) || body.back() == ';'))
+    body.pop_back();
+  std::string names, select;
+  bool any = false;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const std::string v = "v" + std::to_string(i + 1);
+    names += (i ? ", " : "") + v;
+    select += i ? ", " : "";
+    if (!IsFloat(columns[i].type)) {
+      select += v;
+      continue;
+    }
+    any = true;
+    const std::string k = "(60 - CAST(log2(abs(" + v + ")) AS INTEGER))";
+    select += "CASE WHEN typeof(" + v + ") <> 'real' THEN " + v + " WHEN abs(" + v +
+              ") BETWEEN 1e-290 AND 1.7976931348623157e308 THEN printf('%dp%d', CAST(" + v +
+              " * pow(2, " + k + ") AS INTEGER), -" + k + ") WHEN " + v + " = 0 THEN '0' WHEN " +
+              v + " > 1 THEN 'inf' WHEN " + v + " < -1 THEN '-inf' ELSE printf('%dp%d', CAST(" +
+              v + " * pow(2, " + k + " / 2) * pow(2, " + k + " - " + k +
+              " / 2) AS INTEGER), -" + k + ") END";
+  }
+  if (!any) return "";
+  // The body on lines of its own: a trailing comment in it cannot swallow the closing bracket.
+  return "WITH corbel_exact_values_(" + names + ") AS (\n" + body + "\n) SELECT " + select +
+         " FROM corbel_exact_values_";
+}
+
+// For a query on SQLite: its columns described from the prepared statement and, when it has
+// floating-point columns and SQLite accepts the wrapping (a SELECT, and the math functions
+// present), the wrapped text to run instead. "" leaves the query as it is.
+std::string PrepareExactReading(ConnectionHandle *connection, const char *statement,
+                                std::vector<Column> &columns) {
+  Statement probe(connection);
+  SQLSMALLINT count = 0;
+  if (!probe || !SQL_SUCCEEDED(SQLPrepare(probe.get(), Text(statement), SQL_NTS)) ||
+      !SQL_SUCCEEDED(SQLNumResultCols(probe.get(), &count)) || count <= 0 ||
+      !DescribeColumns(probe.get(), count, columns))
+    return "";
+  std::string wrapped = ExactRealQuery(statement, columns);
+  if (wrapped.empty()) return "";
+  Statement check(connection);
+  if (!check || !SQL_SUCCEEDED(SQLPrepare(check.get(), Text(wrapped.c_str()), SQL_NTS))) return "";
+  SQLSMALLINT wrappedCount = 0;
+  if (!SQL_SUCCEEDED(SQLNumResultCols(check.get(), &wrappedCount)) || wrappedCount != count)
+    return "";
+  for (Column &c : columns) {
+    if (!IsFloat(c.type)) continue;
+    c.exactText = true;
+    c.cType = SQL_C_CHAR;
+    c.size = std::max<SQLULEN>(c.size, 40);  // "-4611686018427387903p-1134" and a margin
+  }
+  return wrapped;
+}
+
 // Runs a query and builds its result set. `prepared`: SQLPrepare + SQLExecute (blob query)
 // instead of SQLExecDirect.
 ResultSet *RunQuery(ConnectionHandle *connection, const char *statement, bool prepared,
                     BlobChunkSink sink, void *context) {
   std::vector<Column> columns;
   bool inPieces = sink != nullptr;
+  std::string exact;
+  if (Native(connection)->sqlite) {
+    exact = PrepareExactReading(connection, statement, columns);
+    if (!exact.empty()) {
+      statement = exact.c_str();
+      prepared = true;
+    }
+  }
   for (int attempt = 0; attempt < 2; ++attempt) {
     Statement stmt(connection);
     if (!stmt) return nullptr;
@@ -507,7 +604,7 @@ ResultSet *RunQuery(ConnectionHandle *connection, const char *statement, bool pr
       LogError("SQLNumResultCols Failed\n");
       return nullptr;
     }
-    if (!DescribeColumns(stmt.get(), count, columns)) return nullptr;
+    if (exact.empty() && !DescribeColumns(stmt.get(), count, columns)) return nullptr;
     for (Column &c : columns) {
       if (NeedsPieces(c)) inPieces = true;
       c.streamed = sink != nullptr &&
@@ -689,6 +786,11 @@ ConnectionHandle *ODBCConnect(const ConnParamsEntry *params) {
     SQLFreeEnv(native->env);
     return nullptr;
   }
+  SQLCHAR dbms[64] = "";
+  SQLSMALLINT dbmsLength = 0;
+  native->sqlite = SQL_SUCCEEDED(SQLGetInfo(native->dbc, SQL_DBMS_NAME, dbms, sizeof dbms,
+                                            &dbmsLength)) &&
+                   strcasecmp(reinterpret_cast<char *>(dbms), "SQLite") == 0;
   connection->handle = native.release();
   connection->connectionName = name;
   return connection;

@@ -14,6 +14,9 @@
 
 namespace {
 
+// Where a cell's own copy of its value lives: right behind the cell, in the same block.
+char *InlineValue(ResultCell *cell) { return reinterpret_cast<char *>(cell + 1); }
+
 const ResultCell *CellAt(const ResultRow *row, int32_t index) {
   const ResultCell *cell = row->firstCell;
   for (int32_t i = 0; cell != nullptr && i < index; ++i) cell = cell->nextCell;
@@ -42,17 +45,21 @@ std::string CellListingText(const ResultCell *cell, uint8_t type) {
 extern "C" {
 
 ResultCell *AppendResultCell(ResultCell *firstCell, int32_t length, const void *value) {
-  auto *cell = static_cast<ResultCell *>(std::calloc(1, sizeof(ResultCell)));
+  // A value lives in the same block as its cell, right behind it: one allocation per cell,
+  // which is most of the cost of a large result. A value pointer set by other code (not
+  // inside the block) is its own allocation and freed on its own.
+  if (length < 0 || value == nullptr) length = 0;
+  const size_t room = value != nullptr ? static_cast<size_t>(length) + 1 : 0;
+  auto *cell = static_cast<ResultCell *>(std::malloc(sizeof(ResultCell) + room));
   if (cell == nullptr) return nullptr;
+  cell->cellLength = length;
+  cell->cellValue = nullptr;
+  cell->nextCell = nullptr;
   if (value != nullptr) {
-    if (length < 0) length = 0;
-    cell->cellValue = std::calloc(static_cast<size_t>(length) + 1, 1);
-    if (cell->cellValue == nullptr) {
-      std::free(cell);
-      return nullptr;
-    }
-    std::memcpy(cell->cellValue, value, static_cast<size_t>(length));
-    cell->cellLength = length;
+    char *inside = InlineValue(cell);
+    std::memcpy(inside, value, static_cast<size_t>(length));
+    inside[length] = '\0';
+    cell->cellValue = inside;
   }
   if (firstCell == nullptr) return cell;
   ResultCell *last = firstCell;
@@ -149,7 +156,7 @@ void PrintResultSet(const ResultSet *set) {
 void FreeResultCells(ResultCell *firstCell) {
   while (firstCell != nullptr) {
     ResultCell *next = firstCell->nextCell;
-    std::free(firstCell->cellValue);
+    if (firstCell->cellValue != InlineValue(firstCell)) std::free(firstCell->cellValue);
     std::free(firstCell);
     firstCell = next;
   }
