@@ -9,6 +9,7 @@
 #include <corbel/dates.h>
 #include <corbel/log.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include <strings.h>
 #include <vector>
 
+#include "framework/foundation/text.h"
 #include "framework/sql/value_text.h"
 
 namespace corbel::sql {
@@ -78,6 +80,10 @@ Text BareLiteral(const Dialect &d, const void *value, int32_t length, uint8_t ty
     if (type >= ZEL_SQL_DATE && type <= ZEL_SQL_DATETIME) return std::nullopt;
     text = std::string(static_cast<const char *>(value),
                        length > 0 ? strnlen(static_cast<const char *>(value), length) : 0);
+  }
+  if (d.kind == Kind::Sqlite && (type == ZEL_SQL_DOUBLE || type == ZEL_SQL_FLOAT || type == ZEL_SQL_REAL) &&
+      length == 8 && !std::isnan(corbel::foundation::LoadValue<double>(value))) {
+    return SqliteDoubleLiteral(corbel::foundation::LoadValue<double>(value));
   }
   if (type >= ZEL_SQL_TINYINT && type <= ZEL_SQL_REAL) {
     // Not-a-number and the infinities have no bare literal.

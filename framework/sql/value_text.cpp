@@ -53,6 +53,77 @@ std::string TimeText(const ZelTime *t) {
   return buffer;
 }
 
+// True when SQLite reads the decimal text as exactly x. SQLite (before 3.43) reads a number
+// as a 64-bit whole number s of its first digits and a power of ten e, and divides or
+// multiplies in long double: one operation with an exact power up to 10^22, which can round
+// twice; beyond 10^22 its powers are no longer exact. This follows those steps; anything it
+// does not follow counts as inexact.
+bool SqliteReadsExactly(const std::string &text, double x) {
+  constexpr int64_t kLargest = INT64_MAX;
+  const char *z = text.c_str();
+  bool negative = false;
+  if (*z == '-' || *z == '+') negative = *z++ == '-';
+  int64_t s = 0;
+  int d = 0;
+  for (; *z >= '0' && *z <= '9'; ++z) {
+    if (s >= (kLargest - 9) / 10) {
+      ++d;  // digits past the significant ones shift the point
+      continue;
+    }
+    s = s * 10 + (*z - '0');
+  }
+  if (*z == '.') {
+    for (++z; *z >= '0' && *z <= '9'; ++z) {
+      if (s < (kLargest - 9) / 10) {
+        s = s * 10 + (*z - '0');
+        --d;
+      }
+    }
+  }
+  int e = 0;
+  if (*z == 'e' || *z == 'E') {
+    ++z;
+    bool negativeExponent = false;
+    if (*z == '-' || *z == '+') negativeExponent = *z++ == '-';
+    for (; *z >= '0' && *z <= '9'; ++z) e = e < 10000 ? e * 10 + (*z - '0') : e;
+    if (negativeExponent) e = -e;
+  }
+  if (*z != '\0') return false;
+  e += d;
+  if (s == 0) return x == 0;
+  while (e > 0 && s < kLargest / 10) s *= 10, --e;
+  while (e < 0 && s % 10 == 0) s /= 10, ++e;
+  if (negative) s = -s;
+  double read;
+  if (e == 0) {
+    read = static_cast<double>(s);
+  } else if (e >= -22 && e <= 22) {
+    long double scale = 1.0L;
+    for (int i = 0; i < (e < 0 ? -e : e); ++i) scale *= 10.0L;
+    read = static_cast<double>(e < 0 ? static_cast<long double>(s) / scale
+                                     : static_cast<long double>(s) * scale);
+  } else {
+    return false;
+  }
+  return std::memcmp(&read, &x, sizeof read) == 0;
+}
+
+// x as whole number times powers of two, which SQLite computes without rounding:
+// "(CAST(m AS REAL) / 2^k ...)" with factors of at most 2^62 written as whole numbers.
+std::string ExactSqliteExpression(double x) {
+  int exponent = 0;
+  const double fraction = std::frexp(x, &exponent);
+  auto m = static_cast<int64_t>(std::ldexp(fraction, 53));
+  int k = exponent - 53;
+  while (m != 0 && m % 2 == 0) m /= 2, ++k;
+  std::string out = "(CAST(" + std::to_string(m) + " AS REAL)";
+  for (int left = k < 0 ? -k : k; left > 0; left -= 62) {
+    const int step = left < 62 ? left : 62;
+    out += (k < 0 ? " / " : " * ") + std::to_string(int64_t{1} << step);
+  }
+  return out + ")";
+}
+
 }  // namespace
 
 int64_t IntegerValue(const void *value, int32_t length, uint8_t type) {
@@ -108,6 +179,13 @@ std::optional<std::string> PlainText(const void *value, int32_t length, uint8_t 
   const char *text = static_cast<const char *>(value);
   const size_t size = length > 0 ? strnlen(text, static_cast<size_t>(length)) : std::strlen(text);
   return std::string(text, size);
+}
+
+std::string SqliteDoubleLiteral(double x) {
+  if (std::isinf(x)) return x > 0 ? "9e999" : "-9e999";  // SQLite reads these as infinities
+  std::string text = Shortest(x);
+  if (std::isnan(x) || SqliteReadsExactly(text, x)) return text;
+  return ExactSqliteExpression(x);
 }
 
 bool IsNumericText(std::string_view text) {

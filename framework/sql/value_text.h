@@ -23,6 +23,10 @@ int64_t IntegerValue(const void *value, int32_t length, uint8_t type);
 // above 22 and dates without the parts their type needs.
 std::optional<std::string> PlainText(const void *value, int32_t length, uint8_t type);
 
+// A double as SQLite reads it back exactly: the shortest text when SQLite's own reading of
+// decimals gives x, otherwise an exact product of a whole number and powers of two.
+std::string SqliteDoubleLiteral(double x);
+
 // True when the text is a plain decimal number (sign, digits, point, exponent).
 bool IsNumericText(std::string_view text);
 

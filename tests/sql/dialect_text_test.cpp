@@ -1,4 +1,5 @@
 // Exact statement texts of the four dialects, blanks and line ends included.
+#include <cmath>
 #include <corbel/dialect.h>
 #include <corbel/query.h>
 
@@ -194,6 +195,20 @@ const SelectCase kSelectCases[] = {
       "select * from t\nwhere x >=  3.141592653589793  OR x <  1e-07 ",
       "select  * from t\nwhere x >=  3.141592653589793  OR x <  1e-07 ",
       "select * from t\nwhere x >=  3.141592653589793  OR x <  1e-07 "}},
+    {"DoublesSqliteWouldMisreadWrittenExactly",
+     [](SelectQuery *q, MemPool *p) {
+       FromT(q, p);
+       // SQLite 3.40 reads 84114.698695305 one unit in the last place off.
+       const double misread = 84114.698695305;
+       const double low = -INFINITY;
+       SetQueryCriteria(q, CreateCriteriaOr(
+           CreateCriteria(Col(p, "x", ZEL_SQL_DOUBLE), &misread, 8, QUERY_OP_EQ, p),
+           CreateCriteria(Col(p, "x", ZEL_SQL_DOUBLE), &low, 8, QUERY_OP_GT, p), p));
+     },
+     {"select * from t\nwhere x =  84114.698695305  OR x >  '-Infinity' ",
+      "select * from t\nwhere x =  84114.698695305  OR x >  '-Infinity' ",
+      "select  * from t\nwhere x =  84114.698695305  OR x >  '-Infinity' ",
+      "select * from t\nwhere x =  (CAST(5780318080147661 AS REAL) / 68719476736)  OR x >  -9e999 "}},
     {"BetweenTextBoundsQuoted",
      [](SelectQuery *q, MemPool *p) {
        FromT(q, p);
