@@ -2,18 +2,23 @@
 //
 // A row is either made of separate allocations (the record, the two arrays, one per value)
 // or packed: the record, the value array, the length array, one more length holding the
-// size of the whole block, and the values, all in one allocation. Tables of a million rows
-// need the packed form to stay small. A packed row is recognised by its arrays sitting right
-// behind the record; values placed later (updates, generated keys) are separate allocations
-// and are freed one by one as usual.
+// size of the whole block, and the values, all in one block of the row arena (or the heap
+// when the arena cannot serve it). Tables of a million rows need the packed form to stay
+// small. A packed row is recognised by its arrays sitting right behind the record; values
+// placed later (updates, generated keys) are separate allocations and are freed one by one
+// as usual.
 #include <corbel/rowobject.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
+#include <new>
 
 #include <corbel/dictionary.h>
 #include <corbel/log.h>
+
+#include "row_arena.h"
 
 namespace {
 
@@ -30,7 +35,9 @@ bool InBlock(const RowObject *row, int32_t columnCount, const void *value) {
   return p >= begin && p < begin + row->lengths[columnCount];
 }
 
-constexpr std::size_t AlignUp(std::size_t n, std::size_t a) { return (n + a - 1) / a * a; }
+constexpr std::size_t AlignUp(std::size_t n, std::size_t a) {
+  return (n + a - 1) / a * a;
+}
 
 // Alignment of a packed value of `type`; 0 for values that are not packed (dates refer to
 // themselves and are copied on their own).
@@ -38,6 +45,48 @@ std::size_t PackAlignment(uint8_t type) {
   if (type == ZEL_SQL_DATE || type == ZEL_SQL_TIME || type == ZEL_SQL_DATETIME) return 0;
   int32_t width = GetTypeValueWidth(type);
   return width == 2 || width == 4 || width == 8 ? static_cast<std::size_t>(width) : 1;
+}
+
+// Where one value of a packed row goes.
+struct Slot {
+  std::size_t align;   // PackAlignment, or 0 when the value is not packed
+  std::size_t size;    // bytes it takes
+  std::size_t offset;  // from the start of the row's block
+};
+
+// Fills the slots of the `n` values and lays them out from offset `start`, widest alignment
+// first so that padding costs the fewest bytes; returns the end offset. Texts and other
+// values of free length keep a terminating 0; a number of exactly its type's width is only
+// ever read as that number and needs none. When the start is 4 bytes short of an 8-byte
+// boundary and 8-byte values follow, one 4-byte value goes first to fill the gap.
+std::size_t LayOut(std::size_t n, const void *const *values, const int32_t *lengths,
+                   const uint8_t *types, std::size_t start, Slot *slots) {
+  bool wide = false;
+  for (std::size_t i = 0; i < n; ++i) {
+    Slot &slot = slots[i];
+    slot.align = values[i] != nullptr && lengths[i] >= 0 ? PackAlignment(types[i]) : 0;
+    int32_t width = GetTypeValueWidth(types[i]);
+    bool number = width == lengths[i] && (width == 1 || width == 2 || width == 4 || width == 8);
+    slot.size = static_cast<std::size_t>(lengths[i]) + (number ? 0 : 1);
+    wide = wide || slot.align == 8;
+  }
+  std::size_t filler = n;
+  for (std::size_t i = 0; i < n && wide && start % 8 == 4 && filler == n; ++i)
+    if (slots[i].align == 4 && slots[i].size == 4) filler = i;
+  std::size_t at = start;
+  if (filler < n) {
+    slots[filler].offset = at;
+    at += 4;
+  }
+  for (std::size_t align : {8, 4, 2, 1}) {
+    for (std::size_t i = 0; i < n; ++i) {
+      if (i == filler || slots[i].align != align) continue;
+      at = AlignUp(at, align);
+      slots[i].offset = at;
+      at += slots[i].size;
+    }
+  }
+  return at;
 }
 
 }  // namespace
@@ -59,42 +108,46 @@ RowObject *CreatePackedRowObject(int32_t columnCount, const void *const *values,
   if (columnCount < 1 || values == nullptr || lengths == nullptr || types == nullptr)
     return nullptr;
   const auto n = static_cast<std::size_t>(columnCount);
-  // Widest values first, so that alignment costs the fewest padding bytes.
-  uint8_t fixedAlign[64];
-  for (std::size_t i = 0; i < n && i < 64; ++i) fixedAlign[i] = static_cast<uint8_t>(PackAlignment(types[i]));
-  auto alignOf = [&](std::size_t i) { return i < 64 ? std::size_t{fixedAlign[i]} : PackAlignment(types[i]); };
-  std::size_t size = AlignUp(sizeof(RowObject) + n * sizeof(void *) + (n + 1) * sizeof(int32_t), 8);
-  for (std::size_t align : {8, 4, 2, 1})
-    for (std::size_t i = 0; i < n; ++i)
-      if (values[i] != nullptr && alignOf(i) == align && lengths[i] >= 0)
-        size = AlignUp(size, align) + static_cast<std::size_t>(lengths[i]) + 1;
+  const std::size_t start = sizeof(RowObject) + n * sizeof(void *) + (n + 1) * sizeof(int32_t);
+  Slot small[64];
+  std::unique_ptr<Slot[]> many;
+  Slot *slots = small;
+  if (n > 64) {
+    many.reset(new (std::nothrow) Slot[n]);
+    if (many == nullptr) return nullptr;
+    slots = many.get();
+  }
+  std::size_t size = LayOut(n, values, lengths, types, start, slots);
   if (size > INT32_MAX) return nullptr;
-  auto *block = static_cast<char *>(std::malloc(size));
-  if (block == nullptr) return nullptr;
+  void *memory = corbel::dictionary::AllocateRowBlock(size);
+  if (memory == nullptr) memory = std::malloc(size);
+  if (memory == nullptr) return nullptr;
+  auto *block = static_cast<char *>(memory);
   auto *row = reinterpret_cast<RowObject *>(block);
   row->values = reinterpret_cast<void **>(row + 1);
   row->lengths = reinterpret_cast<int32_t *>(row->values + n);
   row->state = ROW_STATE_NEW;
   row->nextRow = nullptr;
   row->lengths[n] = static_cast<int32_t>(size);
-  std::size_t at = AlignUp(sizeof(RowObject) + n * sizeof(void *) + (n + 1) * sizeof(int32_t), 8);
   for (std::size_t i = 0; i < n; ++i) {
-    row->values[i] = nullptr;
     row->lengths[i] = lengths[i];
+    row->values[i] = nullptr;
+    const Slot &slot = slots[i];
+    if (slot.align == 0) continue;
+    auto length = static_cast<std::size_t>(lengths[i]);
+    // Fixed-size copies of the common widths compile to plain moves.
+    if (length == 4)
+      std::memcpy(block + slot.offset, values[i], 4);
+    else if (length == 8)
+      std::memcpy(block + slot.offset, values[i], 8);
+    else
+      std::memcpy(block + slot.offset, values[i], length);
+    if (slot.size > length) block[slot.offset + length] = '\0';
+    row->values[i] = block + slot.offset;
   }
   bool ok = true;
-  for (std::size_t align : {8, 4, 2, 1}) {
-    for (std::size_t i = 0; i < n; ++i) {
-      if (values[i] == nullptr || alignOf(i) != align || lengths[i] < 0) continue;
-      at = AlignUp(at, align);
-      std::memcpy(block + at, values[i], static_cast<std::size_t>(lengths[i]));
-      block[at + static_cast<std::size_t>(lengths[i])] = '\0';
-      row->values[i] = block + at;
-      at += static_cast<std::size_t>(lengths[i]) + 1;
-    }
-  }
   for (std::size_t i = 0; i < n; ++i) {
-    if (values[i] == nullptr || alignOf(i) != 0) continue;
+    if (values[i] == nullptr || PackAlignment(types[i]) != 0) continue;
     row->values[i] = CopyTypedValue(values[i], lengths[i], types[i]);
     if (row->values[i] == nullptr) ok = false;
   }
@@ -123,7 +176,8 @@ void FreeRowObject(RowObject *row, int32_t columnCount) {
     std::free(row->values);
     std::free(row->lengths);
   }
-  std::free(row);
+  // Asked for every row, not only packed ones: the arena knows its blocks by address.
+  if (!corbel::dictionary::ReleaseRowBlock(row)) std::free(row);
 }
 
 }  // extern "C"
