@@ -129,6 +129,14 @@ void *AllocateRowBlock(std::size_t size) {
   return block;
 }
 
+std::size_t RowBlockSize(const void *block) {
+  if (block == nullptr) return 0;
+  Arena &arena = TheArena();
+  std::lock_guard<std::mutex> lock(arena.mutex);
+  const Chunk *chunk = FindChunk(arena, block);
+  return chunk != nullptr ? (chunk->classIndex + 1) * kStep : 0;
+}
+
 bool ReleaseRowBlock(void *block) {
   if (block == nullptr) return false;
   Arena &arena = TheArena();

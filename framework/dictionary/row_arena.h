@@ -11,6 +11,10 @@ namespace corbel::dictionary {
 // arena's largest block or memory runs out (the caller then uses the heap).
 void *AllocateRowBlock(std::size_t size);
 
+// Size of the arena block that holds `block` (at least what was asked for); 0 when
+// `block` is not in the arena.
+std::size_t RowBlockSize(const void *block);
+
 // Gives `block` back to the arena when it came from AllocateRowBlock and returns true;
 // false (and nothing done) for any other address.
 bool ReleaseRowBlock(void *block);

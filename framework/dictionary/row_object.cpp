@@ -1,12 +1,12 @@
 // Rows as the framework passes them around.
 //
 // A row is either made of separate allocations (the record, the two arrays, one per value)
-// or packed: the record, the value array, the length array, one more length holding the
-// size of the whole block, and the values, all in one block of the row arena (or the heap
-// when the arena cannot serve it). Tables of a million rows need the packed form to stay
-// small. A packed row is recognised by its arrays sitting right behind the record; values
-// placed later (updates, generated keys) are separate allocations and are freed one by one
-// as usual.
+// or packed: the record, the value array, the length array and the values, all in one
+// block of the row arena, which knows each block's size; a packed row on the heap (when the
+// arena cannot serve it) holds one more length behind its lengths, the size of its block.
+// Tables of a million rows need the packed form to stay small. A packed row is recognised by its
+// arrays sitting right behind the record; values placed later (updates, generated keys) are
+// separate allocations and are freed one by one as usual.
 #include <corbel/rowobject.h>
 
 #include <cstdlib>
@@ -27,29 +27,32 @@ bool IsPacked(const RowObject *row, int32_t columnCount) {
          row->lengths == reinterpret_cast<const int32_t *>(row->values + columnCount);
 }
 
-// True when `value` lies inside the packed block of `row`.
-bool InBlock(const RowObject *row, int32_t columnCount, const void *value) {
-  if (!IsPacked(row, columnCount)) return false;
+// Size of the packed block of `row`; 0 for a row that is not packed.
+std::size_t BlockSize(const RowObject *row, int32_t columnCount) {
+  if (!IsPacked(row, columnCount)) return 0;
+  std::size_t size = corbel::dictionary::RowBlockSize(row);
+  return size != 0 ? size : static_cast<std::size_t>(row->lengths[columnCount]);
+}
+
+// True when `value` lies inside the first `blockSize` bytes from `row`.
+bool InBlock(const RowObject *row, std::size_t blockSize, const void *value) {
   auto *begin = reinterpret_cast<const char *>(row);
   auto *p = static_cast<const char *>(value);
-  return p >= begin && p < begin + row->lengths[columnCount];
+  return p >= begin && p < begin + blockSize;
 }
 
 constexpr std::size_t AlignUp(std::size_t n, std::size_t a) {
   return (n + a - 1) / a * a;
 }
 
-// Alignment of a packed value of `type`; 0 for values that are not packed (dates refer to
-// themselves and are copied on their own).
-std::size_t PackAlignment(uint8_t type) {
-  if (type == ZEL_SQL_DATE || type == ZEL_SQL_TIME || type == ZEL_SQL_DATETIME) return 0;
-  int32_t width = GetTypeValueWidth(type);
-  return width == 2 || width == 4 || width == 8 ? static_cast<std::size_t>(width) : 1;
+// Dates refer to themselves: they are copied on their own, never packed.
+bool IsDateType(uint8_t type) {
+  return type == ZEL_SQL_DATE || type == ZEL_SQL_TIME || type == ZEL_SQL_DATETIME;
 }
 
 // Where one value of a packed row goes.
 struct Slot {
-  std::size_t align;   // PackAlignment, or 0 when the value is not packed
+  std::size_t align;   // the value's alignment, or 0 when it is not packed
   std::size_t size;    // bytes it takes
   std::size_t offset;  // from the start of the row's block
 };
@@ -64,9 +67,12 @@ std::size_t LayOut(std::size_t n, const void *const *values, const int32_t *leng
   bool wide = false;
   for (std::size_t i = 0; i < n; ++i) {
     Slot &slot = slots[i];
-    slot.align = values[i] != nullptr && lengths[i] >= 0 ? PackAlignment(types[i]) : 0;
     int32_t width = GetTypeValueWidth(types[i]);
-    bool number = width == lengths[i] && (width == 1 || width == 2 || width == 4 || width == 8);
+    bool fixed = width == 1 || width == 2 || width == 4 || width == 8;
+    slot.align = 0;
+    if (values[i] != nullptr && lengths[i] >= 0 && !IsDateType(types[i]))
+      slot.align = fixed && width != 1 ? static_cast<std::size_t>(width) : 1;
+    bool number = fixed && width == lengths[i];
     slot.size = static_cast<std::size_t>(lengths[i]) + (number ? 0 : 1);
     wide = wide || slot.align == 8;
   }
@@ -108,7 +114,7 @@ RowObject *CreatePackedRowObject(int32_t columnCount, const void *const *values,
   if (columnCount < 1 || values == nullptr || lengths == nullptr || types == nullptr)
     return nullptr;
   const auto n = static_cast<std::size_t>(columnCount);
-  const std::size_t start = sizeof(RowObject) + n * sizeof(void *) + (n + 1) * sizeof(int32_t);
+  const std::size_t arrays = sizeof(RowObject) + n * (sizeof(void *) + sizeof(int32_t));
   Slot small[64];
   std::unique_ptr<Slot[]> many;
   Slot *slots = small;
@@ -117,18 +123,23 @@ RowObject *CreatePackedRowObject(int32_t columnCount, const void *const *values,
     if (many == nullptr) return nullptr;
     slots = many.get();
   }
-  std::size_t size = LayOut(n, values, lengths, types, start, slots);
-  if (size > INT32_MAX) return nullptr;
+  std::size_t size = LayOut(n, values, lengths, types, arrays, slots);
   void *memory = corbel::dictionary::AllocateRowBlock(size);
-  if (memory == nullptr) memory = std::malloc(size);
-  if (memory == nullptr) return nullptr;
+  bool onHeap = memory == nullptr;
+  if (onHeap) {
+    // On the heap the block records its size behind the lengths.
+    size = LayOut(n, values, lengths, types, arrays + sizeof(int32_t), slots);
+    if (size > INT32_MAX) return nullptr;
+    memory = std::malloc(size);
+    if (memory == nullptr) return nullptr;
+  }
   auto *block = static_cast<char *>(memory);
   auto *row = reinterpret_cast<RowObject *>(block);
   row->values = reinterpret_cast<void **>(row + 1);
   row->lengths = reinterpret_cast<int32_t *>(row->values + n);
   row->state = ROW_STATE_NEW;
   row->nextRow = nullptr;
-  row->lengths[n] = static_cast<int32_t>(size);
+  if (onHeap) row->lengths[n] = static_cast<int32_t>(size);
   for (std::size_t i = 0; i < n; ++i) {
     row->lengths[i] = lengths[i];
     row->values[i] = nullptr;
@@ -147,7 +158,7 @@ RowObject *CreatePackedRowObject(int32_t columnCount, const void *const *values,
   }
   bool ok = true;
   for (std::size_t i = 0; i < n; ++i) {
-    if (values[i] == nullptr || PackAlignment(types[i]) != 0) continue;
+    if (values[i] == nullptr || !IsDateType(types[i])) continue;
     row->values[i] = CopyTypedValue(values[i], lengths[i], types[i]);
     if (row->values[i] == nullptr) ok = false;
   }
@@ -161,7 +172,7 @@ RowObject *CreatePackedRowObject(int32_t columnCount, const void *const *values,
 void ReleaseRowValue(RowObject *row, int32_t columnCount, int32_t column) {
   if (row == nullptr || row->values == nullptr || column < 0 || column >= columnCount) return;
   void *value = row->values[column];
-  if (!InBlock(row, columnCount, value)) std::free(value);
+  if (!InBlock(row, BlockSize(row, columnCount), value)) std::free(value);
   row->values[column] = nullptr;
 }
 
@@ -169,10 +180,10 @@ void FreeRowObject(RowObject *row, int32_t columnCount) {
   LogTrace("@@@ Inside FreeRowObject @@@\n");
   if (row == nullptr) return;
   // Typed values are single allocations (dates included), so free() releases each.
-  bool packed = IsPacked(row, columnCount);
+  std::size_t blockSize = BlockSize(row, columnCount);
   for (int32_t i = 0; row->values != nullptr && i < columnCount; ++i)
-    if (!InBlock(row, columnCount, row->values[i])) std::free(row->values[i]);
-  if (!packed) {
+    if (!InBlock(row, blockSize, row->values[i])) std::free(row->values[i]);
+  if (blockSize == 0) {
     std::free(row->values);
     std::free(row->lengths);
   }
