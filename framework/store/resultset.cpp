@@ -10,9 +10,21 @@
 #include <string>
 #include <strings.h>
 
+#include "framework/dictionary/row_arena.h"
 #include "framework/sql/value_text.h"
 
 namespace {
+
+// Cells and rows of large results come from the row arena (a million small heap blocks cost
+// the heap's page faults and trimming on every query); the heap serves what the arena cannot.
+void *NewBlock(size_t size) {
+  void *block = corbel::dictionary::AllocateRowBlock(size);
+  return block != nullptr ? block : std::malloc(size);
+}
+
+void FreeBlock(void *block) {
+  if (!corbel::dictionary::ReleaseRowBlock(block)) std::free(block);
+}
 
 // Where a cell's own copy of its value lives: right behind the cell, in the same block.
 char *InlineValue(ResultCell *cell) { return reinterpret_cast<char *>(cell + 1); }
@@ -50,7 +62,7 @@ ResultCell *AppendResultCell(ResultCell *firstCell, int32_t length, const void *
   // inside the block) is its own allocation and freed on its own.
   if (length < 0 || value == nullptr) length = 0;
   const size_t room = value != nullptr ? static_cast<size_t>(length) + 1 : 0;
-  auto *cell = static_cast<ResultCell *>(std::malloc(sizeof(ResultCell) + room));
+  auto *cell = static_cast<ResultCell *>(NewBlock(sizeof(ResultCell) + room));
   if (cell == nullptr) return nullptr;
   cell->cellLength = length;
   cell->cellValue = nullptr;
@@ -69,9 +81,10 @@ ResultCell *AppendResultCell(ResultCell *firstCell, int32_t length, const void *
 }
 
 ResultRow *AppendResultRow(ResultRow *firstRow, ResultCell *firstCell) {
-  auto *row = static_cast<ResultRow *>(std::calloc(1, sizeof(ResultRow)));
+  auto *row = static_cast<ResultRow *>(NewBlock(sizeof(ResultRow)));
   if (row == nullptr) return nullptr;
   row->firstCell = firstCell;
+  row->nextResultRow = nullptr;
   if (firstRow == nullptr) return row;
   ResultRow *last = firstRow;
   while (last->nextResultRow != nullptr) last = last->nextResultRow;
@@ -157,7 +170,7 @@ void FreeResultCells(ResultCell *firstCell) {
   while (firstCell != nullptr) {
     ResultCell *next = firstCell->nextCell;
     if (firstCell->cellValue != InlineValue(firstCell)) std::free(firstCell->cellValue);
-    std::free(firstCell);
+    FreeBlock(firstCell);
     firstCell = next;
   }
 }
@@ -166,7 +179,7 @@ void FreeResultRows(ResultRow *firstRow) {
   while (firstRow != nullptr) {
     ResultRow *next = firstRow->nextResultRow;
     FreeResultCells(firstRow->firstCell);
-    std::free(firstRow);
+    FreeBlock(firstRow);
     firstRow = next;
   }
 }
