@@ -567,6 +567,9 @@ ResultSet *RunQuery(ConnectionHandle *connection, const char *statement, bool pr
   std::vector<Column> columns;
   bool inPieces = sink != nullptr;
   std::string exact;
+  // The wrapped query is prepared (it has been once already); its failures keep the message
+  // of the way the caller's query runs.
+  const char *executeFailure = prepared ? "SQLExecute failed\n" : "SQLExecDirect failed\n";
   if (Native(connection)->sqlite) {
     exact = PrepareExactReading(connection, statement, columns);
     if (!exact.empty()) {
@@ -582,7 +585,7 @@ ResultSet *RunQuery(ConnectionHandle *connection, const char *statement, bool pr
       if (!Prepare(connection, stmt.get(), statement)) return nullptr;
       rc = SQLExecute(stmt.get());
       if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
-        LogError("SQLExecute failed\n");
+        LogError("%s", executeFailure);
         ReportFailure(connection, SQL_HANDLE_STMT, stmt.get());
         return nullptr;
       }

@@ -295,6 +295,14 @@ TEST_P(OdbcProviderTest, DoublesArriveBitForBit) {
       FreeResultSet(set);
     }
   }
+
+  // A query that fails while it runs reports the failure of the way it was asked to run.
+  const size_t before = log_.Text().size();
+  const std::string failing = "SELECT d, abs(-9223372036854775807 - 1) FROM " + t;
+  EXPECT_EQ(ExecuteQuery(connection_, failing.c_str()), nullptr);
+  const std::string logged = log_.Text().substr(before);
+  EXPECT_NE(logged.find("SQLExecDirect failed\n"), std::string::npos) << logged;
+  EXPECT_EQ(logged.find("SQLExecute failed\n"), std::string::npos) << logged;
 }
 
 TEST_P(OdbcProviderTest, BlobsReadBackIdentical) {
