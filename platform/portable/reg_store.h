@@ -20,6 +20,8 @@ class Store {
   virtual uint32_t Begin(Call call, RegRoot root, const std::vector<std::string> &path) = 0;
   // After a call that changed the tree: keeps the change. A non-zero result is the call's.
   virtual uint32_t Commit() = 0;
+  // After every call, whatever its outcome: lets go of what Begin took.
+  virtual void End() {}
   // Why Begin fails with kErrorBadDatabase; empty when it does not.
   virtual std::string Problem() = 0;
 

@@ -19,6 +19,19 @@ std::mutex &RegistryMutex() {
   return mutex;
 }
 
+// One registry call: the process's calls one at a time, and the store told when the call is
+// over (it may hold the hive for the call).
+class RegistryCall {
+ public:
+  RegistryCall() : lock_(RegistryMutex()) {}
+  ~RegistryCall() { regstore::ActiveStore().End(); }
+  RegistryCall(const RegistryCall &) = delete;
+  RegistryCall &operator=(const RegistryCall &) = delete;
+
+ private:
+  std::lock_guard<std::mutex> lock_;
+};
+
 uint32_t Fail(uint32_t code) {
   SetLastErrorCode(code);
   return code;
@@ -76,7 +89,7 @@ uint32_t Resolve(const RegKey &key, uint32_t right, Call call, regstore::Key *&f
 
 uint32_t QueryValue(const RegKey &key, std::string_view name, bool narrow, uint32_t *type,
                     uint8_t *data, uint32_t *size) {
-  std::lock_guard lock(RegistryMutex());
+  RegistryCall guard;
   regstore::Key *found = nullptr;
   if (uint32_t code = Resolve(key, kKeyQueryValue, Call::Query, found)) return code;
   regstore::Value *value = found->FindValue(name);
@@ -94,7 +107,7 @@ uint32_t CreateRegistryKey(RegRoot root, std::string_view subKey, uint32_t acces
                            bool *created) {
   if (!KnownRoot(root)) return Fail(kErrorInvalidHandle);
   auto parts = regstore::MapView(root, regstore::SplitKeyPath(subKey), access);
-  std::lock_guard lock(RegistryMutex());
+  RegistryCall guard;
   auto &store = regstore::ActiveStore();
   if (uint32_t code = store.Begin(Call::Create, root, parts)) return Fail(code);
   bool made = false;
@@ -110,7 +123,7 @@ uint32_t CreateRegistryKey(RegRoot root, std::string_view subKey, uint32_t acces
 uint32_t OpenRegistryKey(RegRoot root, std::string_view subKey, uint32_t access, RegKey &key) {
   if (!KnownRoot(root)) return Fail(kErrorInvalidHandle);
   auto parts = regstore::MapView(root, regstore::SplitKeyPath(subKey), access);
-  std::lock_guard lock(RegistryMutex());
+  RegistryCall guard;
   auto &store = regstore::ActiveStore();
   if (uint32_t code = store.Begin(Call::Open, root, parts)) return Fail(code);
   if (!store.tree.Find(root, parts)) return Fail(kErrorFileNotFound);
@@ -135,7 +148,7 @@ uint32_t SetRegistryValueWide(const RegKey &key, std::u16string_view name, uint3
   if (!data && size) return Fail(kErrorInvalidParameter);
   std::string narrowName;
   if (Utf16ToUtf8(name, narrowName) != kErrorSuccess) return Fail(kErrorInvalidParameter);
-  std::lock_guard lock(RegistryMutex());
+  RegistryCall guard;
   regstore::Key *found = nullptr;
   if (uint32_t code = Resolve(key, kKeySetValue, Call::Set, found)) return code;
   regstore::Value *value = found->FindValue(narrowName);
@@ -150,7 +163,7 @@ uint32_t SetRegistryValueWide(const RegKey &key, std::u16string_view name, uint3
 }
 
 uint32_t EnumRegistrySubKey(const RegKey &key, uint32_t index, std::string &name) {
-  std::lock_guard lock(RegistryMutex());
+  RegistryCall guard;
   regstore::Key *found = nullptr;
   if (uint32_t code = Resolve(key, kKeyEnumerateSubKeys, Call::Enum, found)) return code;
   if (index >= found->subkeys.size()) return Fail(kErrorNoMoreItems);
@@ -162,7 +175,7 @@ uint32_t EnumRegistrySubKey(const RegKey &key, uint32_t index, std::string &name
 
 uint32_t EnumRegistryValue(const RegKey &key, uint32_t index, std::string &name,
                            uint32_t *type) {
-  std::lock_guard lock(RegistryMutex());
+  RegistryCall guard;
   regstore::Key *found = nullptr;
   if (uint32_t code = Resolve(key, kKeyQueryValue, Call::Enum, found)) return code;
   if (index >= found->values.size()) return Fail(kErrorNoMoreItems);
@@ -172,7 +185,7 @@ uint32_t EnumRegistryValue(const RegKey &key, uint32_t index, std::string &name,
 }
 
 uint32_t DeleteRegistryValue(const RegKey &key, std::string_view name) {
-  std::lock_guard lock(RegistryMutex());
+  RegistryCall guard;
   regstore::Key *found = nullptr;
   if (uint32_t code = Resolve(key, kKeySetValue, Call::DeleteValue, found)) return code;
   regstore::Value *value = found->FindValue(name);
@@ -185,7 +198,7 @@ uint32_t DeleteRegistryValue(const RegKey &key, std::string_view name) {
 uint32_t DeleteRegistryKey(RegRoot root, std::string_view subKey, uint32_t view) {
   if (!KnownRoot(root)) return Fail(kErrorInvalidHandle);
   auto parts = regstore::MapView(root, regstore::SplitKeyPath(subKey), view);
-  std::lock_guard lock(RegistryMutex());
+  RegistryCall guard;
   auto &store = regstore::ActiveStore();
   if (uint32_t code = store.Begin(Call::DeleteKey, root, parts)) return Fail(code);
   if (uint32_t code = store.tree.Delete(root, parts)) return Fail(code);
@@ -194,7 +207,7 @@ uint32_t DeleteRegistryKey(RegRoot root, std::string_view subKey, uint32_t view)
 }
 
 std::string RegistryStoreProblem() {
-  std::lock_guard lock(RegistryMutex());
+  RegistryCall guard;
   return regstore::ActiveStore().Problem();
 }
 

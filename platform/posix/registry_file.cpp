@@ -3,12 +3,15 @@
 // disk since it was last read or written, and rewritten after each change through a
 // temporary file in the same directory (written, flushed to disk, renamed over the old
 // one), so that it is never seen half-written. A file that does not parse is reported and
-// never overwritten: every call then fails with kErrorBadDatabase.
+// never overwritten: every call then fails with kErrorBadDatabase. A call that may change the
+// file holds an exclusive lock on "<file>.lock" from reading to rewriting, so that programs
+// changing the registry at the same time each see the other's changes and none is lost.
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,7 +79,15 @@ class FileStore : public Store {
         if (part.find_first_of("\r\n") != std::string::npos) return kErrorInvalidParameter;
       }
     }
+    if (call == Call::Create || call == Call::Set || call == Call::DeleteKey ||
+        call == Call::DeleteValue)
+      LockForChange();
     return Refresh();
+  }
+
+  void End() override {
+    if (lock_ >= 0) ::close(lock_);  // closing lets go of the lock
+    lock_ = -1;
   }
 
   uint32_t Commit() override {
@@ -116,6 +127,22 @@ class FileStore : public Store {
     return WriteErrorCode(error);
   }
 
+  // Waits for the lock of the file's changers. Where the lock file cannot be made (a
+  // directory we may not write), the change goes on without it: writing the file itself
+  // fails there and reports why.
+  void LockForChange() {
+    End();
+    int fd = ::open((path_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    while (::flock(fd, LOCK_EX) != 0) {
+      if (errno != EINTR) {
+        ::close(fd);
+        return;
+      }
+    }
+    lock_ = fd;
+  }
+
   uint32_t Refresh() {
     struct stat st;
     Signature now;
@@ -148,6 +175,7 @@ class FileStore : public Store {
   }
 
   std::string path_;
+  int lock_ = -1;  // held from Begin to End of a call that may change the file
   bool loaded_ = false;
   Signature signature_;
   std::string problem_;

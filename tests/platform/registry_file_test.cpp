@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -128,6 +129,37 @@ TEST_F(RegistryFileTest, AWriterKilledAtAnyMomentLeavesAFileThatParses) {
     std::string problem;
     ASSERT_TRUE(Parses(ReadFile(file), problem)) << "round " << round << ": " << problem;
   }
+}
+
+TEST_F(RegistryFileTest, ProgramsChangingTheRegistryAtOnceLoseNoChange) {
+  constexpr int kWriters = 4, kEach = 40;
+  std::vector<pid_t> writers;
+  for (int w = 0; w < kWriters; ++w) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      for (int i = 0; i < kEach; ++i) {
+        std::string ascii = "w" + std::to_string(w) + "_" + std::to_string(i);
+        std::u16string name(ascii.begin(), ascii.end());
+        if (SetDword("SOFTWARE\\Shared", name.c_str(), static_cast<uint32_t>(i)) != kErrorSuccess)
+          _exit(3);
+      }
+      _exit(0);
+    }
+    writers.push_back(pid);
+  }
+  for (pid_t pid : writers) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer failed";
+  }
+  RegKey key;
+  ASSERT_EQ(OpenRegistryKey(RegRoot::LocalMachine, "SOFTWARE\\Shared", kKeyRead, key),
+            kErrorSuccess);
+  uint32_t count = 0;
+  std::string name;
+  while (EnumRegistryValue(key, count, name, nullptr) == kErrorSuccess) ++count;
+  EXPECT_EQ(count, static_cast<uint32_t>(kWriters * kEach)) << "every writer's values are kept";
 }
 
 }  // namespace
