@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
@@ -95,6 +96,7 @@ class FileStore : public Store {
     std::string directory = ".";
     size_t slash = path_.rfind('/');
     if (slash != std::string::npos) directory = slash == 0 ? "/" : path_.substr(0, slash);
+    RemoveLeftovers(directory);
     std::string temp = path_ + ".tmp-XXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return Abandon(errno);
@@ -125,6 +127,23 @@ class FileStore : public Store {
   uint32_t Abandon(int error) {
     loaded_ = false;
     return WriteErrorCode(error);
+  }
+
+  // Temporary files of writers that were killed before their rename. Only while the lock is
+  // held: every writer then is us, so any such file is a leftover.
+  void RemoveLeftovers(const std::string &directory) {
+    if (lock_ < 0) return;
+    const size_t slash = path_.rfind('/');
+    const std::string prefix =
+        (slash == std::string::npos ? path_ : path_.substr(slash + 1)) + ".tmp-";
+    DIR *dir = ::opendir(directory.c_str());
+    if (dir == nullptr) return;
+    while (const dirent *entry = ::readdir(dir)) {
+      if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0 &&
+          std::strlen(entry->d_name) == prefix.size() + 6)
+        ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
   }
 
   // Waits for the lock of the file's changers. Where the lock file cannot be made (a
