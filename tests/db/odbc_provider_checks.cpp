@@ -533,10 +533,30 @@ TEST_P(OdbcProviderTest, DoublesWrittenByTheDialectReadBackBitForBit) {
   const std::string t = KeyedTable("written", columns);
   ASSERT_FALSE(HasFailure());
 
-  const std::vector<double> values = {84114.698695305, 9.858e-13, 6.43482294302668e+29,
-                                      2.2530690775364473e-302, 1.9788645162864611e+307,
-                                      0.5, 19.99, -3.25, 0.1, 1e23, 4.9406564584124654e-324,
-                                      1.7976931348623157e308, -2.2250738585072014e-308};
+  std::vector<double> values = {84114.698695305, 9.858e-13, 6.43482294302668e+29,
+                                2.2530690775364473e-302, 1.9788645162864611e+307,
+                                0.5, 19.99, -3.25, 0.1, 1e23, 4.9406564584124654e-324,
+                                1.7976931348623157e308, -2.2250738585072014e-308};
+  // And a fixed walk over bit patterns and over decimals of 1 to 17 digits: about one in
+  // two hundred of the first and one in ten thousand of the second is misread by SQLite 3.40.
+  uint64_t bits = 0xD1B54A32D192ED03ull;
+  auto next = [&bits] { return bits = bits * 6364136223846793005ull + 1442695040888963407ull; };
+  while (values.size() < 1013) {
+    double x;
+    const uint64_t b = next();
+    std::memcpy(&x, &b, sizeof x);
+    if (std::isfinite(x) && x != 0) values.push_back(x);
+  }
+  while (values.size() < 2013) {
+    const int digits = 1 + static_cast<int>(next() >> 60) % 17;
+    const uint64_t mantissa = (next() >> 4) % 100000000000000000ull;
+    const int exponent = static_cast<int>(next() >> 58) - 32 - digits;
+    char text[48];
+    std::snprintf(text, sizeof text, "%llue%d",
+                  static_cast<unsigned long long>(mantissa % static_cast<uint64_t>(std::pow(10.0, digits))),
+                  exponent);
+    values.push_back(std::strtod(text, nullptr));
+  }
   auto row = [](int32_t id, double d) {
     auto **v = static_cast<void **>(std::calloc(2, sizeof(void *)));
     auto *lengths = static_cast<int32_t *>(std::calloc(2, sizeof(int32_t)));
@@ -551,21 +571,24 @@ TEST_P(OdbcProviderTest, DoublesWrittenByTheDialectReadBackBitForBit) {
   auto readBack = [&](const std::vector<double> &want) {
     ResultSet *set = ExecuteQuery(connection_, ("SELECT id, d FROM " + t + " ORDER BY id").c_str());
     ASSERT_NE(set, nullptr) << log_.Text();
+    int wrong = 0;
     for (size_t i = 0; i < want.size(); ++i) {
       ASSERT_NE(GotoNextResultRow(set), nullptr);
       RowObject *loaded = ConvertResultRow(set, type, t.c_str());
       ASSERT_NE(loaded, nullptr);
       double got = 0;
       std::memcpy(&got, loaded->values[1], sizeof got);
-      EXPECT_EQ(std::memcmp(&got, &want[i], sizeof got), 0)
-          << std::hexfloat << got << " instead of " << want[i];
+      if (std::memcmp(&got, &want[i], sizeof got) != 0 && ++wrong <= 5)
+        ADD_FAILURE() << "row " << i << ": " << std::hexfloat << got << " instead of " << want[i];
       FreeRowObject(loaded, 2);
     }
+    EXPECT_EQ(wrong, 0);
     FreeResultSet(set);
   };
 
-  // Row i written with want[i] by the insert or the update generator.
+  // Row i written with want[i] by the insert or the update generator, in one transaction.
   auto write = [&](const std::vector<double> &want, bool update) {
+    ASSERT_EQ(BeginTransaction(connection_), 1);
     for (size_t i = 0; i < want.size(); ++i) {
       RowObject *r = row(static_cast<int32_t>(i), want[i]);
       if (update) r->state |= ROW_STATE_MODIFIED;
@@ -575,6 +598,7 @@ TEST_P(OdbcProviderTest, DoublesWrittenByTheDialectReadBackBitForBit) {
       std::free(statement);
       FreeRowObject(r, 2);
     }
+    ASSERT_EQ(CommitTransaction(connection_), 1);
   };
   write(values, false);
   readBack(values);
