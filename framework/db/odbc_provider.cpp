@@ -534,8 +534,7 @@ std::string ExactRealQuery(const char *statement, std::vector<Column> &columns) 
 }
 
 // For a query on SQLite: its columns described from the prepared statement and, when it has
-// floating-point columns and SQLite accepts the wrapping (a SELECT, and the math functions
-// present), the wrapped text to run instead. "" leaves the query as it is.
+// floating-point columns, the wrapped text to try first. "" leaves the query as it is.
 std::string PrepareExactReading(ConnectionHandle *connection, const char *statement,
                                 std::vector<Column> &columns) {
   Statement probe(connection);
@@ -544,20 +543,17 @@ std::string PrepareExactReading(ConnectionHandle *connection, const char *statem
       !SQL_SUCCEEDED(SQLNumResultCols(probe.get(), &count)) || count <= 0 ||
       !DescribeColumns(probe.get(), count, columns))
     return "";
-  std::string wrapped = ExactRealQuery(statement, columns);
-  if (wrapped.empty()) return "";
-  Statement check(connection);
-  if (!check || !SQL_SUCCEEDED(SQLPrepare(check.get(), Text(wrapped.c_str()), SQL_NTS))) return "";
-  SQLSMALLINT wrappedCount = 0;
-  if (!SQL_SUCCEEDED(SQLNumResultCols(check.get(), &wrappedCount)) || wrappedCount != count)
-    return "";
+  return ExactRealQuery(statement, columns);
+}
+
+// The floating-point columns as the wrapped query hands them over.
+void ReadExactly(std::vector<Column> &columns) {
   for (Column &c : columns) {
     if (!IsFloat(c.type)) continue;
     c.exactText = true;
     c.cType = SQL_C_CHAR;
     c.size = std::max<SQLULEN>(c.size, 40);  // "-4611686018427387903p-1134" and a margin
   }
-  return wrapped;
 }
 
 // Runs a query and builds its result set. `prepared`: SQLPrepare + SQLExecute (blob query)
@@ -567,25 +563,29 @@ ResultSet *RunQuery(ConnectionHandle *connection, const char *statement, bool pr
   std::vector<Column> columns;
   bool inPieces = sink != nullptr;
   std::string exact;
-  // The wrapped query is prepared (it has been once already); its failures keep the message
-  // of the way the caller's query runs.
-  const char *executeFailure = prepared ? "SQLExecute failed\n" : "SQLExecDirect failed\n";
-  if (Native(connection)->sqlite) {
-    exact = PrepareExactReading(connection, statement, columns);
-    if (!exact.empty()) {
-      statement = exact.c_str();
-      prepared = true;
-    }
-  }
+  if (Native(connection)->sqlite) exact = PrepareExactReading(connection, statement, columns);
   for (int attempt = 0; attempt < 2; ++attempt) {
     Statement stmt(connection);
     if (!stmt) return nullptr;
+    // The wrapped query first; where SQLite refuses it (not a SELECT, or no math functions)
+    // the caller's query runs as it is.
+    if (!exact.empty() && !SQL_SUCCEEDED(SQLPrepare(stmt.get(), Text(exact.c_str()), SQL_NTS)))
+      exact.clear();
     SQLRETURN rc;
-    if (prepared) {
+    if (!exact.empty()) {
+      ReadExactly(columns);
+      rc = SQLExecute(stmt.get());
+      if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+        // Reported as the caller's query would be.
+        LogError("%s", prepared ? "SQLExecute failed\n" : "SQLExecDirect failed\n");
+        ReportFailure(connection, SQL_HANDLE_STMT, stmt.get());
+        return nullptr;
+      }
+    } else if (prepared) {
       if (!Prepare(connection, stmt.get(), statement)) return nullptr;
       rc = SQLExecute(stmt.get());
       if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
-        LogError("%s", executeFailure);
+        LogError("SQLExecute failed\n");
         ReportFailure(connection, SQL_HANDLE_STMT, stmt.get());
         return nullptr;
       }
