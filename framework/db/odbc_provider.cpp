@@ -230,7 +230,7 @@ const ColumnDefn *FindDictionaryColumn(const char *table, const char *column) {
 // Names and types of the result columns; false after the logged failure.
 bool DescribeColumns(SQLHSTMT stmt, SQLSMALLINT count, std::vector<Column> &columns) {
   const bool dictionary = GetTableDefnList()->count > 0;
-  columns.resize(static_cast<size_t>(count));
+  columns.assign(static_cast<size_t>(count), Column{});
   for (SQLSMALLINT i = 0; i < count; ++i) {
     Column &c = columns[static_cast<size_t>(i)];
     SQLCHAR name[99] = "";
@@ -504,7 +504,7 @@ FetchResult FetchInPieces(QueryRun &run) {
 // overflows), and zero and the infinities as "0", "inf" and "-inf". Any other value (NULL, an
 // integer, text) passes unchanged. The wrapping only reads: names and types stay those of the
 // query itself. Returns the wrapped text, or "" when no column needs it.
-std::string ExactRealQuery(const char *statement, std::vector<Column> &columns) {
+std::string ExactRealQuery(const char *statement, const std::vector<Column> &columns) {
   std::string body = statement;
   while (!body.empty() && (std::isspace(static_cast<unsigned char>(body.back())) || body.back() == ';'))
     body.pop_back();
@@ -533,17 +533,22 @@ std::string ExactRealQuery(const char *statement, std::vector<Column> &columns) 
          " FROM corbel_exact_values_";
 }
 
-// For a query on SQLite: its columns described from the prepared statement and, when it has
-// floating-point columns, the wrapped text to try first. "" leaves the query as it is.
-std::string PrepareExactReading(ConnectionHandle *connection, const char *statement,
-                                std::vector<Column> &columns) {
-  Statement probe(connection);
+// A query on SQLite, prepared on `stmt` and described before it runs: with floating-point
+// columns it is prepared wrapped (`exact` set) unless SQLite refuses the wrapping (not a
+// SELECT, or no math functions), when the caller's query stays as it is. False when the
+// query itself does not prepare: the caller then runs it its own way and reports why.
+bool PrepareOnSqlite(SQLHSTMT stmt, const char *statement, std::vector<Column> &columns,
+                     bool &exact) {
+  exact = false;
+  if (!SQL_SUCCEEDED(SQLPrepare(stmt, Text(statement), SQL_NTS))) return false;
   SQLSMALLINT count = 0;
-  if (!probe || !SQL_SUCCEEDED(SQLPrepare(probe.get(), Text(statement), SQL_NTS)) ||
-      !SQL_SUCCEEDED(SQLNumResultCols(probe.get(), &count)) || count <= 0 ||
-      !DescribeColumns(probe.get(), count, columns))
-    return "";
-  return ExactRealQuery(statement, columns);
+  if (!SQL_SUCCEEDED(SQLNumResultCols(stmt, &count)) || count <= 0 ||
+      !DescribeColumns(stmt, count, columns))
+    return true;
+  const std::string wrapped = ExactRealQuery(statement, columns);
+  if (wrapped.empty()) return true;
+  exact = SQL_SUCCEEDED(SQLPrepare(stmt, Text(wrapped.c_str()), SQL_NTS));
+  return exact || SQL_SUCCEEDED(SQLPrepare(stmt, Text(statement), SQL_NTS));
 }
 
 // The floating-point columns as the wrapped query hands them over.
@@ -562,30 +567,20 @@ ResultSet *RunQuery(ConnectionHandle *connection, const char *statement, bool pr
                     BlobChunkSink sink, void *context) {
   std::vector<Column> columns;
   bool inPieces = sink != nullptr;
-  std::string exact;
-  if (Native(connection)->sqlite) exact = PrepareExactReading(connection, statement, columns);
   for (int attempt = 0; attempt < 2; ++attempt) {
     Statement stmt(connection);
     if (!stmt) return nullptr;
-    // The wrapped query first; where SQLite refuses it (not a SELECT, or no math functions)
-    // the caller's query runs as it is.
-    if (!exact.empty() && !SQL_SUCCEEDED(SQLPrepare(stmt.get(), Text(exact.c_str()), SQL_NTS)))
-      exact.clear();
+    bool exact = false;
+    const bool ready =
+        Native(connection)->sqlite && PrepareOnSqlite(stmt.get(), statement, columns, exact);
+    if (exact) ReadExactly(columns);
     SQLRETURN rc;
-    if (!exact.empty()) {
-      ReadExactly(columns);
+    if (ready || prepared) {
+      if (!ready && !Prepare(connection, stmt.get(), statement)) return nullptr;
       rc = SQLExecute(stmt.get());
       if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
-        // Reported as the caller's query would be.
+        // Reported as the caller's query runs, whether or not it ran prepared here.
         LogError("%s", prepared ? "SQLExecute failed\n" : "SQLExecDirect failed\n");
-        ReportFailure(connection, SQL_HANDLE_STMT, stmt.get());
-        return nullptr;
-      }
-    } else if (prepared) {
-      if (!Prepare(connection, stmt.get(), statement)) return nullptr;
-      rc = SQLExecute(stmt.get());
-      if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
-        LogError("SQLExecute failed\n");
         ReportFailure(connection, SQL_HANDLE_STMT, stmt.get());
         return nullptr;
       }
@@ -607,7 +602,7 @@ ResultSet *RunQuery(ConnectionHandle *connection, const char *statement, bool pr
       LogError("SQLNumResultCols Failed\n");
       return nullptr;
     }
-    if (exact.empty() && !DescribeColumns(stmt.get(), count, columns)) return nullptr;
+    if (!exact && !DescribeColumns(stmt.get(), count, columns)) return nullptr;
     for (Column &c : columns) {
       if (NeedsPieces(c)) inPieces = true;
       c.streamed = sink != nullptr &&

@@ -26,6 +26,16 @@ void FreeBlock(void *block) {
   if (!corbel::dictionary::ReleaseRowBlock(block)) std::free(block);
 }
 
+// `added` linked behind the last node of the list at `first`; the list's first node.
+template <typename Node>
+Node *AppendAtEnd(Node *first, Node *added, Node *Node::*next) {
+  if (first == nullptr) return added;
+  Node *last = first;
+  while (last->*next != nullptr) last = last->*next;
+  last->*next = added;
+  return first;
+}
+
 // Where a cell's own copy of its value lives: right behind the cell, in the same block.
 char *InlineValue(ResultCell *cell) { return reinterpret_cast<char *>(cell + 1); }
 
@@ -73,11 +83,7 @@ ResultCell *AppendResultCell(ResultCell *firstCell, int32_t length, const void *
     inside[length] = '\0';
     cell->cellValue = inside;
   }
-  if (firstCell == nullptr) return cell;
-  ResultCell *last = firstCell;
-  while (last->nextCell != nullptr) last = last->nextCell;
-  last->nextCell = cell;
-  return firstCell;
+  return AppendAtEnd(firstCell, cell, &ResultCell::nextCell);
 }
 
 ResultRow *AppendResultRow(ResultRow *firstRow, ResultCell *firstCell) {
@@ -85,11 +91,7 @@ ResultRow *AppendResultRow(ResultRow *firstRow, ResultCell *firstCell) {
   if (row == nullptr) return nullptr;
   row->firstCell = firstCell;
   row->nextResultRow = nullptr;
-  if (firstRow == nullptr) return row;
-  ResultRow *last = firstRow;
-  while (last->nextResultRow != nullptr) last = last->nextResultRow;
-  last->nextResultRow = row;
-  return firstRow;
+  return AppendAtEnd(firstRow, row, &ResultRow::nextResultRow);
 }
 
 ResultSet *CreateResultSet(ResultRow *firstRow, ResultColumn *columns, int32_t columnCount) {
