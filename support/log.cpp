@@ -110,8 +110,8 @@ bool Assign(std::optional<std::string> &field, const char *value) {
   }
 }
 
-// Whether a line of `threshold` would be written now. Asked before the arguments are
-// gathered: most TRACE lines of the framework are dropped at the usual level.
+// Whether a line of `threshold` would be written now: most TRACE lines of the framework are
+// dropped at the usual level, before anything is formatted or locked.
 bool LineWanted(unsigned char threshold) {
   const LogSettings &s = Settings();
   return s.level.load(std::memory_order_relaxed) >= threshold &&
@@ -119,10 +119,10 @@ bool LineWanted(unsigned char threshold) {
 }
 
 int WriteLevelLine(unsigned char threshold, const char *tag, const char *format, va_list args) {
+  if (!LineWanted(threshold)) return 0;
   LogSettings &s = Settings();
-  if (s.stream.load(std::memory_order_acquire) == nullptr) return 0;
   const void *token = s.lockToken.load(std::memory_order_acquire);
-  if (s.level.load(std::memory_order_relaxed) < threshold || token == nullptr) return 0;
+  if (token == nullptr) return 0;
   LockObject(token);
   // Looked at again under the lock: CloseLogFile takes the same lock before it closes.
   if (FILE *f = s.stream.load(std::memory_order_acquire)) {
@@ -281,7 +281,6 @@ int MakeDirectoryTree(const char *directory) {
 }
 
 int LogInfo(const char *format, ...) {
-  if (!LineWanted(1)) return 0;
   va_list args;
   va_start(args, format);
   int result = WriteLevelLine(1, "[INFO]", format, args);
@@ -290,7 +289,6 @@ int LogInfo(const char *format, ...) {
 }
 
 int LogError(const char *format, ...) {
-  if (!LineWanted(2)) return 0;
   va_list args;
   va_start(args, format);
   int result = WriteLevelLine(2, "[ERROR]", format, args);
@@ -299,7 +297,6 @@ int LogError(const char *format, ...) {
 }
 
 int LogDebug(const char *format, ...) {
-  if (!LineWanted(3)) return 0;
   va_list args;
   va_start(args, format);
   int result = WriteLevelLine(3, "[DEBUG]", format, args);
@@ -308,7 +305,6 @@ int LogDebug(const char *format, ...) {
 }
 
 int LogTrace(const char *format, ...) {
-  if (!LineWanted(4)) return 0;
   va_list args;
   va_start(args, format);
   int result = WriteLevelLine(4, "[TRACE]", format, args);
